@@ -1,0 +1,87 @@
+#include "platform/Services.h"
+
+#include "support/Erreur.h"
+
+#include <map>
+#include <tuple>
+
+namespace monvalor {
+
+namespace {
+
+class PressePapierVide final : public IPressePapier {
+public:
+    std::optional<std::string> LireTexte() override { return texte_; }
+    void EcrireTexte(const std::string& texte) override { texte_ = texte; }
+    void Vider() override { texte_.clear(); }
+
+private:
+    std::string texte_;
+};
+
+class BoiteMessageMuette final : public IBoiteMessage {
+public:
+    int Afficher(const std::string&, int, const std::string&) override { return RepOK; }
+};
+
+class SystemeInerte final : public ISysteme {
+public:
+    long OuvrirDocument(const std::string&, const std::string&) override { return 2; }
+    void Lancer(const std::string&, int) override { throw Erreur(ErrFichierIntrouvable); }
+    void Terminer(int) override {}
+    std::string RepertoireDonnees() override { return "."; }
+    std::string RepertoireSysteme() override { return "."; }
+};
+
+class ReglagesEnMemoire final : public IMagasinReglages {
+public:
+    std::optional<std::string> Lire(const std::string& a, const std::string& s,
+                                    const std::string& c) override {
+        auto it = valeurs_.find({a, s, c});
+        if (it == valeurs_.end()) {
+            return std::nullopt;
+        }
+        return it->second;
+    }
+    void Ecrire(const std::string& a, const std::string& s, const std::string& c,
+                const std::string& v) override {
+        valeurs_[{a, s, c}] = v;
+    }
+    void Supprimer(const std::string& a, const std::string& s, const std::string& c) override {
+        valeurs_.erase({a, s, c});
+    }
+
+private:
+    std::map<std::tuple<std::string, std::string, std::string>, std::string> valeurs_;
+};
+
+class RegistreVide final : public IRegistre {
+public:
+    std::optional<std::string> LireValeur(std::uintptr_t, const std::string&,
+                                          const std::string&) override {
+        return std::nullopt;
+    }
+};
+
+Services ServicesInertes() {
+    Services s;
+    s.pressePapier = std::make_shared<PressePapierVide>();
+    s.boiteMessage = std::make_shared<BoiteMessageMuette>();
+    s.systeme = std::make_shared<SystemeInerte>();
+    s.reglages = std::make_shared<ReglagesEnMemoire>();
+    s.registre = std::make_shared<RegistreVide>();
+    return s;
+}
+
+Services& Instance() {
+    static Services services = ServicesInertes();
+    return services;
+}
+
+} // namespace
+
+Services& Plateforme() { return Instance(); }
+
+void ReinitialiserServices() { Instance() = ServicesInertes(); }
+
+} // namespace monvalor

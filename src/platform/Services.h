@@ -1,0 +1,114 @@
+// The services of the window toolkit and the runtime that the core calls, as small interfaces.
+// The Qt program installs real implementations at start; tests install doubles and put the
+// defaults back with ReinitialiserServices(). Texts are Windows-1252 bytes, as everywhere in
+// the core; the implementations convert at their edge.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace monvalor {
+
+// The system clipboard.
+class IPressePapier {
+public:
+    virtual ~IPressePapier() = default;
+    // The clipboard's plain text: "" when it holds no text, nullopt when it cannot be read.
+    // A character Windows-1252 cannot hold comes back as '?'.
+    virtual std::optional<std::string> LireTexte() = 0;
+    // Replaces the clipboard's content by the text; throws Erreur when it cannot.
+    virtual void EcrireTexte(const std::string& texte) = 0;
+    // Empties the clipboard (all formats); throws Erreur when it cannot.
+    virtual void Vider() = 0;
+};
+
+// Message boxes. Style and answer values follow the classic constants below.
+enum StyleMessage : int {
+    MsgOK = 0,
+    MsgOuiNon = 4,
+    MsgCritique = 16,
+    MsgQuestion = 32,
+    MsgExclamation = 48,
+    MsgInformation = 64,
+};
+enum ReponseMessage : int { RepOK = 1, RepAnnuler = 2, RepOui = 6, RepNon = 7 };
+
+class IBoiteMessage {
+public:
+    virtual ~IBoiteMessage() = default;
+    // Shows the text; an empty title means the application title. Returns the button pressed.
+    virtual int Afficher(const std::string& texte, int style, const std::string& titre) = 0;
+};
+
+// What the runtime knows of the program itself.
+struct InfosApplication {
+    std::string titre = "Monvalor";
+    std::string repertoire = "."; // folder of the program file, no trailing separator
+    std::string nomExe = "monvalor"; // program file name without extension
+    int versionMajeure = 0;
+    int versionMineure = 0;
+    int versionRevision = 0;
+    std::string description;
+    std::string copyright;
+};
+
+// Runs programs, opens documents, ends the program.
+class ISysteme {
+public:
+    virtual ~ISysteme() = default;
+    // Opens a document or an address with the desktop's handler: above 32 on success,
+    // 32 or less on failure.
+    virtual long OuvrirDocument(const std::string& chemin, const std::string& operation) = 0;
+    // Starts a program and returns at once; throws Erreur when it cannot be started.
+    virtual void Lancer(const std::string& commande, int styleFenetre) = 0;
+    // Ends the program at once; no further handler runs. Never returns in the real program.
+    virtual void Terminer(int code) = 0;
+    // Per-user data folder of the program (created when missing), and the system's program
+    // folder.
+    virtual std::string RepertoireDonnees() = 0;
+    virtual std::string RepertoireSysteme() = 0;
+};
+
+// The per-user settings store: text values addressed by application, section and key.
+class IMagasinReglages {
+public:
+    virtual ~IMagasinReglages() = default;
+    virtual std::optional<std::string> Lire(const std::string& application,
+                                            const std::string& section,
+                                            const std::string& cle) = 0;
+    virtual void Ecrire(const std::string& application, const std::string& section,
+                        const std::string& cle, const std::string& valeur) = 0;
+    virtual void Supprimer(const std::string& application, const std::string& section,
+                           const std::string& cle) = 0;
+};
+
+// Registry look-ups. Linux has no registry: the real one fails every look-up except the
+// path of the system information tool.
+class IRegistre {
+public:
+    virtual ~IRegistre() = default;
+    // The value's text, or nullopt when the key or value cannot be read.
+    virtual std::optional<std::string> LireValeur(std::uintptr_t racine, const std::string& cle,
+                                                  const std::string& nomValeur) = 0;
+};
+
+struct Services {
+    std::shared_ptr<IPressePapier> pressePapier;
+    std::shared_ptr<IBoiteMessage> boiteMessage;
+    std::shared_ptr<ISysteme> systeme;
+    std::shared_ptr<IMagasinReglages> reglages;
+    std::shared_ptr<IRegistre> registre;
+    InfosApplication application;
+};
+
+// The services in force. Never null members: each defaults to an inert implementation
+// (empty clipboard, silent message box answering OK, in-memory settings store, empty
+// registry).
+Services& Plateforme();
+// Puts the inert defaults back (tests).
+void ReinitialiserServices();
+
+} // namespace monvalor

@@ -1,0 +1,45 @@
+// Runtime errors of Monvalor: one exception type carrying the classic error number and its
+// French description. Library routines throw it; window procedures catch it and show the
+// description in a message box.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace monvalor {
+
+// The error numbers the program raises.
+enum NumeroErreur : int {
+    ErrArgument = 5,        // invalid procedure call or argument
+    ErrDepassement = 6,     // overflow
+    ErrIndice = 9,          // subscript out of range
+    ErrDivision = 11,       // division by zero
+    ErrType = 13,           // type mismatch
+    ErrFichierIntrouvable = 53,
+    ErrFichierOuvert = 55,
+    ErrFinFichier = 62,
+    ErrAccesChemin = 75,
+};
+
+class Erreur : public std::runtime_error {
+public:
+    // Description taken from the table of known numbers.
+    explicit Erreur(int numero);
+    // Explicit description (Windows-1252 text), for errors that carry their own.
+    Erreur(int numero, const std::string& description);
+
+    int Numero() const noexcept { return numero_; }
+    // French description, Windows-1252 bytes, as shown in message boxes.
+    const std::string& Description() const noexcept { return description_; }
+
+private:
+    int numero_;
+    std::string description_;
+};
+
+// French description of a known error number (Windows-1252 bytes); a generic text otherwise.
+std::string DescriptionErreur(int numero);
+
+[[noreturn]] void Lever(int numero);
+
+} // namespace monvalor
