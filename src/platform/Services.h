@@ -102,6 +102,8 @@ struct Services {
     std::shared_ptr<IMagasinReglages> reglages;
     std::shared_ptr<IRegistre> registre;
     InfosApplication application;
+    // True when another copy of the program was already running at start.
+    bool instancePrecedente = false;
 };
 
 // The services in force. Never null members: each defaults to an inert implementation

@@ -1,0 +1,196 @@
+#include "platform/qt/ServicesQt.h"
+
+#include "platform/qt/TexteQt.h"
+#include "support/Erreur.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
+#include <QUrl>
+#include <QWidget>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace monvalor {
+
+std::optional<std::string> PressePapierQt::LireTexte() {
+    QClipboard* cb = QGuiApplication::clipboard();
+    if (!cb) {
+        return std::nullopt;
+    }
+    // text() asks the owner for plain text only; an image-only clipboard gives "".
+    return DepuisQString(cb->text(QClipboard::Clipboard));
+}
+
+void PressePapierQt::EcrireTexte(const std::string& texte) {
+    QClipboard* cb = QGuiApplication::clipboard();
+    if (!cb) {
+        throw Erreur(ErrArgument);
+    }
+    cb->setText(VersQString(texte), QClipboard::Clipboard);
+}
+
+void PressePapierQt::Vider() {
+    QClipboard* cb = QGuiApplication::clipboard();
+    if (!cb) {
+        throw Erreur(ErrArgument);
+    }
+    cb->clear(QClipboard::Clipboard);
+}
+
+int BoiteMessageQt::Afficher(const std::string& texte, int style, const std::string& titre) {
+    QMessageBox boite(QApplication::activeWindow());
+    boite.setWindowTitle(VersQString(titre.empty() ? Plateforme().application.titre : titre));
+    boite.setText(VersQString(texte));
+    switch (style & 0x70) {
+    case MsgCritique:
+        boite.setIcon(QMessageBox::Critical);
+        break;
+    case MsgQuestion:
+        boite.setIcon(QMessageBox::Question);
+        break;
+    case MsgExclamation:
+        boite.setIcon(QMessageBox::Warning);
+        break;
+    case MsgInformation:
+        boite.setIcon(QMessageBox::Information);
+        break;
+    default:
+        boite.setIcon(QMessageBox::NoIcon);
+        break;
+    }
+    QPushButton* oui = nullptr;
+    QPushButton* non = nullptr;
+    if ((style & 0x7) == MsgOuiNon) {
+        oui = boite.addButton(QStringLiteral("&Oui"), QMessageBox::YesRole);
+        non = boite.addButton(QStringLiteral("&Non"), QMessageBox::NoRole);
+        boite.setDefaultButton(oui);
+        boite.setEscapeButton(non);
+    } else {
+        boite.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    }
+    boite.exec();
+    if (oui || non) {
+        return boite.clickedButton() == static_cast<QAbstractButton*>(oui) ? RepOui : RepNon;
+    }
+    return RepOK;
+}
+
+long SystemeQt::OuvrirDocument(const std::string& chemin, const std::string& /*operation*/) {
+    const QString texte = VersQString(chemin);
+    if (texte.isEmpty()) {
+        return 2; // the classic "file not found"
+    }
+    QUrl url;
+    if (QFileInfo::exists(texte)) {
+        url = QUrl::fromLocalFile(QFileInfo(texte).absoluteFilePath());
+    } else {
+        url = QUrl(texte, QUrl::StrictMode);
+        if (!url.isValid() || url.scheme().isEmpty()) {
+            return 2;
+        }
+    }
+    return QDesktopServices::openUrl(url) ? 42 : 31; // 31: no application associated
+}
+
+void SystemeQt::Lancer(const std::string& commande, int /*styleFenetre*/) {
+    const QString programme = VersQString(commande);
+    QFileInfo info(programme);
+    if (info.exists() && !info.isExecutable()) {
+        QFile::setPermissions(programme, QFile::permissions(programme) | QFile::ExeOwner |
+                                             QFile::ExeUser);
+    }
+    if (!QProcess::startDetached(programme, {})) {
+        throw Erreur(ErrFichierIntrouvable);
+    }
+}
+
+namespace {
+
+// Swallows every event addressed to the program's objects: once the end is decided, no timer,
+// click or closing step of ours may run.
+class Silence final : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent*) override { return true; }
+};
+
+} // namespace
+
+void SystemeQt::Terminer(int code) {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    // On X11 the clipboard's content lives in the program that set it. If we own it, keep
+    // answering other programs' requests until one of them has taken it (we lose ownership)
+    // or a few seconds have passed; nothing of ours runs meanwhile.
+    QClipboard* cb = qobject_cast<QGuiApplication*>(QCoreApplication::instance())
+                         ? QGuiApplication::clipboard()
+                         : nullptr;
+    if (cb && cb->ownsClipboard()) {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            w->hide();
+        }
+        Silence silence;
+        QCoreApplication::instance()->installEventFilter(&silence);
+        QDeadlineTimer limite(DelaiServicePressePapierMs);
+        while (cb->ownsClipboard() && !limite.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            QThread::msleep(5);
+        }
+    }
+    std::_Exit(code);
+}
+
+std::string SystemeQt::RepertoireDonnees() {
+    QString dossier = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (dossier.isEmpty()) {
+        dossier = QDir::homePath() + QStringLiteral("/.local/share");
+    }
+    dossier += QLatin1Char('/') + VersQString(Plateforme().application.titre);
+    QDir().mkpath(dossier);
+    return DepuisQString(QDir::toNativeSeparators(QDir::cleanPath(dossier)));
+}
+
+std::string SystemeQt::RepertoireSysteme() {
+#ifdef Q_OS_WIN
+    return DepuisQString(QDir::toNativeSeparators(
+        QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation)));
+#else
+    return "/usr/bin";
+#endif
+}
+
+InfosApplication InfosApplicationQt() {
+    InfosApplication infos;
+    infos.titre = "Monvalor";
+    QString dossier = QCoreApplication::applicationDirPath();
+    infos.repertoire = DepuisQString(QDir::toNativeSeparators(dossier));
+    infos.nomExe = DepuisQString(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
+    infos.versionMajeure = MONVALOR_VERSION_MAJOR;
+    infos.versionMineure = MONVALOR_VERSION_MINOR;
+    infos.versionRevision = MONVALOR_VERSION_PATCH;
+    infos.description = "Logiciel de conversion Franc/Euro, Euro/Franc, TVA, prix TTC, HT.";
+    infos.copyright = "Copyright \xA9 Monvalor 2026. Logiciel libre de droits d'usage.";
+    return infos;
+}
+
+void InstallerServicesQt() {
+    Services& s = Plateforme();
+    s.pressePapier = std::make_shared<PressePapierQt>();
+    s.boiteMessage = std::make_shared<BoiteMessageQt>();
+    s.systeme = std::make_shared<SystemeQt>();
+    s.application = InfosApplicationQt();
+}
+
+} // namespace monvalor

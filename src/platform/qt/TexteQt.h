@@ -1,0 +1,15 @@
+// Passage between the core's Windows-1252 texts and Qt's Unicode strings.
+#pragma once
+
+#include <QString>
+#include <string>
+
+namespace monvalor {
+
+QString VersQString(const std::string& ansi);
+// Characters that Windows-1252 cannot hold become '?'.
+std::string DepuisQString(const QString& texte);
+// Exact conversion: false when a character has no Windows-1252 byte.
+bool DepuisQStringExact(const QString& texte, std::string& ansi);
+
+} // namespace monvalor
