@@ -52,9 +52,9 @@ bool Timer_Timer(IVueConvertisseur& vue, IPressePapier& pressePapier) {
                     {Boite::TVA, &c.tva},             {Boite::MontantHT, &c.montantHT},
                     {Boite::MontantTTC, &c.montantTTC}, {Boite::Reduction, &c.reduction},
                 };
-                for (const auto& [boite, valeur] : sorties) {
-                    if (*valeur) {
-                        Etape([&] { vue.DefinirTexte(boite, **valeur); });
+                for (const auto& sortie : sorties) {
+                    if (*sortie.second) {
+                        Etape([&] { vue.DefinirTexte(sortie.first, **sortie.second); });
                     }
                 }
             });
