@@ -1,5 +1,6 @@
 #include "platform/qt/ServicesQt.h"
 
+#include "platform/qt/ReglagesQt.h"
 #include "platform/qt/TexteQt.h"
 #include "support/Erreur.h"
 
@@ -190,6 +191,7 @@ void InstallerServicesQt() {
     s.pressePapier = std::make_shared<PressePapierQt>();
     s.boiteMessage = std::make_shared<BoiteMessageQt>();
     s.systeme = std::make_shared<SystemeQt>();
+    s.reglages = std::make_shared<ReglagesQt>();
     s.application = InfosApplicationQt();
 }
 

@@ -34,8 +34,7 @@ public:
 // What the runtime knows of this program: title, folder, file name, version record.
 InfosApplication InfosApplicationQt();
 
-// Installs the Qt services (a QGuiApplication must exist). The settings store and the
-// registry are installed by their own modules when present.
+// Installs the Qt services (a QGuiApplication must exist).
 void InstallerServicesQt();
 
 } // namespace monvalor

@@ -1,0 +1,575 @@
+#include "support/ProfilIni.h"
+
+#include "support/Ansi.h"
+#include "support/Chaines.h"
+#include "support/Fichiers.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <system_error>
+#include <vector>
+
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+#include <sys/stat.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace monvalor {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kFinLigne = "\r\n";
+
+// Gives the last line a line end before another is written after it. A lone CR there was
+// already read as the line end: it only lacks its LF.
+void TerminerDerniereLigne(std::string& texte) {
+    if (texte.empty() || texte.back() == '\n') {
+        return;
+    }
+    if (texte.back() == '\r') {
+        texte.push_back('\n');
+    } else {
+        texte.append(kFinLigne);
+    }
+}
+
+constexpr bool Blanc(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view Rogner(std::string_view s) {
+    std::size_t debut = 0;
+    std::size_t fin = s.size();
+    while (debut < fin && Blanc(s[debut])) {
+        ++debut;
+    }
+    while (fin > debut && Blanc(s[fin - 1])) {
+        --fin;
+    }
+    return s.substr(debut, fin - debut);
+}
+
+bool MemeNom(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i] && MinusculeAnsi(static_cast<unsigned char>(a[i])) !=
+                                MinusculeAnsi(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+enum class Genre { Vide, Commentaire, Section, Entree };
+
+struct LigneAnalysee {
+    Genre genre = Genre::Vide;
+    std::string_view nom;    // section or key, trimmed
+    std::string_view valeur; // trimmed, quotes still there
+};
+
+// `ligne` holds no '\n'; a '\r' before it belongs to the line end.
+LigneAnalysee Analyser(std::string_view ligne) {
+    if (!ligne.empty() && ligne.back() == '\r') {
+        ligne.remove_suffix(1);
+    }
+    LigneAnalysee a;
+    const std::string_view texte = Rogner(ligne);
+    if (texte.empty()) {
+        return a;
+    }
+    if (texte.front() == ';') {
+        a.genre = Genre::Commentaire;
+        return a;
+    }
+    if (texte.front() == '[') {
+        a.genre = Genre::Section;
+        auto nom = texte.substr(1);
+        const auto fin = nom.find(']');
+        if (fin != std::string_view::npos) {
+            nom = nom.substr(0, fin);
+        }
+        a.nom = Rogner(nom);
+        return a;
+    }
+    a.genre = Genre::Entree;
+    const auto egal = texte.find('=');
+    if (egal == std::string_view::npos) {
+        // A line without '=' names a key without value.
+        a.nom = texte;
+    } else {
+        a.nom = Rogner(texte.substr(0, egal));
+        a.valeur = Rogner(texte.substr(egal + 1));
+    }
+    return a;
+}
+
+std::string_view SansGuillemets(std::string_view valeur) {
+    if (valeur.size() >= 2 && valeur.front() == valeur.back() &&
+        (valeur.front() == '"' || valeur.front() == '\'')) {
+        return valeur.substr(1, valeur.size() - 2);
+    }
+    return valeur;
+}
+
+// Offsets of the lines of a text: each line runs from its start to just past its '\n' (or to
+// the end of the text for a last line without one).
+std::vector<std::size_t> DebutsDeLignes(std::string_view texte) {
+    std::vector<std::size_t> debuts;
+    std::size_t position = 0;
+    while (position < texte.size()) {
+        debuts.push_back(position);
+        const auto fin = texte.find('\n', position);
+        position = fin == std::string_view::npos ? texte.size() : fin + 1;
+    }
+    debuts.push_back(texte.size());
+    return debuts;
+}
+
+std::string_view Contenu(std::string_view texte, const std::vector<std::size_t>& debuts,
+                         std::size_t i) {
+    auto ligne = texte.substr(debuts[i], debuts[i + 1] - debuts[i]);
+    if (!ligne.empty() && ligne.back() == '\n') {
+        ligne.remove_suffix(1);
+    }
+    return ligne;
+}
+
+// Where a key lives in a file: the line of the first section of that name, the last line of
+// that section that is not blank or a comment, and the key's lines there (the first is the one
+// read).
+struct Emplacement {
+    std::optional<std::size_t> section;
+    std::size_t derniere = 0;
+    std::vector<std::size_t> cles;
+};
+
+Emplacement Localiser(std::string_view texte, const std::vector<std::size_t>& debuts,
+                      std::string_view section, std::string_view cle) {
+    Emplacement e;
+    const std::size_t n = debuts.size() - 1;
+    for (std::size_t i = 0; i < n; ++i) {
+        const LigneAnalysee a = Analyser(Contenu(texte, debuts, i));
+        if (a.genre == Genre::Section) {
+            if (e.section) {
+                break;
+            }
+            if (MemeNom(a.nom, section)) {
+                e.section = i;
+                e.derniere = i;
+            }
+        } else if (a.genre == Genre::Entree && e.section) {
+            e.derniere = i;
+            if (MemeNom(a.nom, cle)) {
+                e.cles.push_back(i);
+            }
+        }
+    }
+    return e;
+}
+
+bool Admissible(std::string_view section, std::string_view cle,
+                const std::optional<std::string>& valeur) {
+    constexpr std::string_view kFins = "\r\n";
+    if (section.find_first_of(kFins) != std::string_view::npos ||
+        cle.find_first_of(kFins) != std::string_view::npos ||
+        (valeur && valeur->find_first_of(kFins) != std::string::npos)) {
+        return false;
+    }
+    // Each of these would be read back as something else: a shorter section name, a shorter
+    // key, a section header or a comment.
+    if (section.find(']') != std::string_view::npos || cle.find('=') != std::string_view::npos) {
+        return false;
+    }
+    const auto nom = Rogner(cle);
+    return nom.empty() || (nom.front() != '[' && nom.front() != ';');
+}
+
+// --- files ----------------------------------------------------------------------------------
+
+// The file that a profile path names: a bare name lives in the Windows directory.
+std::optional<fs::path> Resoudre(std::string_view fichier) {
+    if (fichier.empty()) {
+        return std::nullopt;
+    }
+    bool avecRepertoire = fichier.find(SeparateurChemin) != std::string_view::npos;
+#if defined(_WIN32)
+    avecRepertoire = avecRepertoire || fichier.find_first_of("/:") != std::string_view::npos;
+#endif
+    if (avecRepertoire) {
+        return CheminSysteme(fichier);
+    }
+    const std::string repertoire = RepertoireWindows();
+    if (repertoire.empty()) {
+        return std::nullopt;
+    }
+    return CheminSysteme(JoindreChemin(repertoire, fichier));
+}
+
+// False when the file cannot be read whole (missing, a folder, a read error).
+bool LireOctets(const fs::path& chemin, std::string& octets) {
+    try {
+        std::ifstream entree(chemin, std::ios::binary | std::ios::ate);
+        const std::streamoff taille = entree ? static_cast<std::streamoff>(entree.tellg()) : -1;
+        if (taille < 0 || !entree.seekg(0)) {
+            return false;
+        }
+        octets.resize(static_cast<std::size_t>(taille));
+        entree.read(octets.data(), taille);
+        // A file that shrank meanwhile is read as far as it goes.
+        octets.resize(static_cast<std::size_t>(entree.gcount()));
+        return !entree.bad();
+    } catch (...) {
+        return false;
+    }
+}
+
+std::string NomTemporaire(const fs::path& cible) {
+    std::string nom = cible.filename().string();
+    if (nom.size() > 100) {
+        nom.resize(100);
+    }
+    std::random_device alea;
+    char suffixe[20];
+    std::snprintf(suffixe, sizeof suffixe, ".%08x%08x", alea(), alea());
+    return "." + nom + suffixe + ".tmp";
+}
+
+#if defined(_WIN32)
+
+int OuvrirExclusif(const fs::path& chemin) {
+    int fd = -1;
+    if (_wsopen_s(&fd, chemin.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _SH_DENYRW,
+                  _S_IREAD | _S_IWRITE) != 0) {
+        return -1;
+    }
+    return fd;
+}
+bool EcrireTout(int fd, std::string_view octets) {
+    while (!octets.empty()) {
+        const unsigned morceau =
+            static_cast<unsigned>(std::min<std::size_t>(octets.size(), 1 << 20));
+        const int n = _write(fd, octets.data(), morceau);
+        if (n <= 0) {
+            return false;
+        }
+        octets.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+bool Synchroniser(int fd) {
+    return _commit(fd) == 0;
+}
+bool Fermer(int fd) {
+    return _close(fd) == 0;
+}
+void SynchroniserRepertoire(const fs::path&) {}
+
+#else
+
+int OuvrirExclusif(const fs::path& chemin) {
+    int fd = -1;
+    do {
+        fd = ::open(chemin.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+bool EcrireTout(int fd, std::string_view octets) {
+    while (!octets.empty()) {
+        const ssize_t n = ::write(fd, octets.data(), octets.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        octets.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+bool Synchroniser(int fd) {
+    return ::fsync(fd) == 0;
+}
+bool Fermer(int fd) {
+    return ::close(fd) == 0;
+}
+// The new file takes the permissions (and, where allowed, the owner) of the one it replaces.
+bool CopierDroits(int fd, const fs::path& original) {
+    struct stat infos {};
+    if (::stat(original.c_str(), &infos) != 0) {
+        return false;
+    }
+    if (::fchmod(fd, infos.st_mode & 07777) != 0) {
+        return false;
+    }
+    struct stat actuels {};
+    if (::fstat(fd, &actuels) == 0 &&
+        (actuels.st_uid != infos.st_uid || actuels.st_gid != infos.st_gid)) {
+        // Only a privileged user may give the file away; anyone else keeps it as their own.
+        [[maybe_unused]] const int ignore = ::fchown(fd, infos.st_uid, infos.st_gid);
+    }
+    return true;
+}
+// Makes the rename itself durable.
+void SynchroniserRepertoire(const fs::path& repertoire) {
+    const int fd = ::open(repertoire.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+#endif
+
+// Replaces the file with the bytes through a temporary file in the same folder: flushed to the
+// disk, then renamed over the file. The old file stays whole until the rename.
+bool RemplacerFichier(const fs::path& cible, std::string_view octets, bool existait) {
+    fs::path repertoire = cible.parent_path();
+    if (repertoire.empty()) {
+        repertoire = ".";
+    }
+    fs::path temporaire;
+    int fd = -1;
+    for (int essai = 0; essai < 8 && fd < 0; ++essai) {
+        temporaire = repertoire / NomTemporaire(cible);
+        fd = OuvrirExclusif(temporaire);
+        if (fd < 0 && errno != EEXIST) {
+            return false;
+        }
+    }
+    if (fd < 0) {
+        return false;
+    }
+    bool ok = EcrireTout(fd, octets);
+#if !defined(_WIN32)
+    ok = ok && (!existait || CopierDroits(fd, cible));
+#else
+    static_cast<void>(existait);
+#endif
+    ok = ok && Synchroniser(fd);
+    ok = Fermer(fd) && ok;
+    std::error_code erreur;
+    if (ok) {
+        fs::rename(temporaire, cible, erreur);
+        ok = !erreur;
+    }
+    if (!ok) {
+        fs::remove(temporaire, erreur);
+        return false;
+    }
+    SynchroniserRepertoire(repertoire);
+    return true;
+}
+
+bool Inscriptible(const fs::path& chemin, const fs::file_status& etat) {
+    // A file without any write permission is a read-only file, whoever asks.
+    constexpr auto kEcriture =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    if ((etat.permissions() & kEcriture) == fs::perms::none) {
+        return false;
+    }
+#if !defined(_WIN32)
+    if (::access(chemin.c_str(), W_OK) != 0) {
+        return false;
+    }
+#else
+    static_cast<void>(chemin);
+#endif
+    return true;
+}
+
+} // namespace
+
+std::optional<std::string> LireProfilTexte(std::string_view octets, std::string_view section,
+                                           std::string_view cle) {
+    const std::string texte = DecoderFichierTexte(octets);
+    section = Rogner(section);
+    cle = Rogner(cle);
+    std::string_view reste = texte;
+    bool dansSection = false;
+    while (!reste.empty()) {
+        const auto fin = reste.find('\n');
+        const std::string_view ligne = reste.substr(0, fin);
+        reste = fin == std::string_view::npos ? std::string_view{} : reste.substr(fin + 1);
+        // Outside the section only headers matter: look no further than the first character.
+        std::size_t debut = 0;
+        while (debut < ligne.size() && Blanc(ligne[debut])) {
+            ++debut;
+        }
+        if (debut == ligne.size() || (!dansSection && ligne[debut] != '[')) {
+            continue;
+        }
+        const LigneAnalysee a = Analyser(ligne.substr(debut));
+        if (a.genre == Genre::Section) {
+            if (dansSection) {
+                break;
+            }
+            dansSection = MemeNom(a.nom, section);
+        } else if (a.genre == Genre::Entree && MemeNom(a.nom, cle)) {
+            return std::string(SansGuillemets(a.valeur));
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> ModifierProfilTexte(std::string_view octets, std::string_view section,
+                                               std::string_view cle,
+                                               const std::optional<std::string>& valeur) {
+    if (!Admissible(section, cle, valeur)) {
+        return std::nullopt;
+    }
+    section = Rogner(section);
+    cle = Rogner(cle);
+    bool utf8 = false;
+    bool bom = false;
+    const std::string texte = DecoderFichierTexte(octets, &utf8, &bom);
+    const auto debutsTexte = DebutsDeLignes(texte);
+    // The byte order mark stays in front of the first line, whatever becomes of it.
+    const std::size_t marque = bom ? 3 : 0;
+    auto debutsOctets = DebutsDeLignes(octets.substr(marque));
+    for (auto& debut : debutsOctets) {
+        debut += marque;
+    }
+    // Lines are found in the decoded text and copied from the bytes: both must line up.
+    if (debutsTexte.size() != debutsOctets.size()) {
+        return std::nullopt;
+    }
+    const auto encoder = [utf8](std::string ansi) {
+        ansi.append(kFinLigne);
+        return utf8 ? AnsiVersUtf8(ansi) : ansi;
+    };
+    auto ligneCle = [&] {
+        std::string ligne(cle);
+        ligne.push_back('=');
+        ligne.append(*valeur);
+        return encoder(std::move(ligne));
+    };
+
+    const Emplacement e = Localiser(texte, debutsTexte, section, cle);
+    std::string sortie;
+    if (!e.cles.empty() && valeur) {
+        const std::size_t ligne = e.cles.front();
+        sortie.append(octets.substr(0, debutsOctets[ligne]));
+        sortie.append(ligneCle());
+        sortie.append(octets.substr(debutsOctets[ligne + 1]));
+    } else if (!e.cles.empty()) {
+        // Every line of the key goes: were a repeated one left, it would be read in its place.
+        std::size_t depuis = 0;
+        for (const std::size_t ligne : e.cles) {
+            sortie.append(octets.substr(depuis, debutsOctets[ligne] - depuis));
+            depuis = debutsOctets[ligne + 1];
+        }
+        sortie.append(octets.substr(depuis));
+    } else if (!valeur) {
+        return std::string(octets);
+    } else if (e.section) {
+        const std::size_t apres = debutsOctets[e.derniere + 1];
+        sortie.append(octets.substr(0, apres));
+        TerminerDerniereLigne(sortie);
+        sortie.append(ligneCle());
+        sortie.append(octets.substr(apres));
+    } else {
+        sortie.append(octets);
+        if (!texte.empty()) {
+            TerminerDerniereLigne(sortie);
+        }
+        std::string entete = "[";
+        entete.append(section);
+        entete.push_back(']');
+        sortie.append(encoder(std::move(entete)));
+        sortie.append(ligneCle());
+    }
+    return sortie;
+}
+
+std::string LireProfil(std::string_view section, std::string_view cle, std::string_view defaut,
+                       std::size_t taille, std::string_view fichier) {
+    if (taille == 0) {
+        return {};
+    }
+    std::optional<std::string> valeur;
+    try {
+        if (const auto chemin = Resoudre(fichier)) {
+            std::string octets;
+            if (LireOctets(*chemin, octets)) {
+                valeur = LireProfilTexte(octets, section, cle);
+            }
+        }
+    } catch (...) {
+        valeur.reset();
+    }
+    std::string resultat;
+    if (valeur) {
+        resultat = std::move(*valeur);
+    } else {
+        const auto fin = defaut.find_last_not_of(' ');
+        resultat.assign(defaut.substr(0, fin == std::string_view::npos ? 0 : fin + 1));
+    }
+    if (resultat.size() > taille - 1) {
+        resultat.resize(taille - 1);
+    }
+    return resultat;
+}
+
+bool EcrireProfil(std::string_view section, std::string_view cle,
+                  const std::optional<std::string>& valeur, std::string_view fichier) {
+    try {
+        if (!Admissible(section, cle, valeur)) {
+            return false;
+        }
+        auto chemin = Resoudre(fichier);
+        if (!chemin) {
+            return false;
+        }
+        std::error_code erreur;
+        // Write through a link to the file it points to, so that the link stays a link.
+        for (int saut = 0; fs::is_symlink(fs::symlink_status(*chemin, erreur)); ++saut) {
+            const fs::path cible = fs::read_symlink(*chemin, erreur);
+            if (erreur || saut == 40) {
+                return false;
+            }
+            chemin = cible.is_absolute() ? cible : chemin->parent_path() / cible;
+        }
+        const fs::file_status etat = fs::status(*chemin, erreur);
+        const bool existe = fs::exists(etat);
+        if (erreur && existe) {
+            return false;
+        }
+        std::string octets;
+        if (existe) {
+            if (!fs::is_regular_file(etat) || !Inscriptible(*chemin, etat) ||
+                !LireOctets(*chemin, octets)) {
+                return false;
+            }
+        }
+        const auto nouveaux = ModifierProfilTexte(octets, section, cle, valeur);
+        if (!nouveaux) {
+            return false;
+        }
+        if (existe && *nouveaux == octets) {
+            return true;
+        }
+        if (!existe && !valeur) {
+            return true;
+        }
+        return RemplacerFichier(*chemin, *nouveaux, existe);
+    } catch (...) {
+        return false;
+    }
+}
+
+} // namespace monvalor
