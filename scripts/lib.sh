@@ -1,0 +1,43 @@
+# Shared by the entry points: installs what is missing, then configures and builds.
+# shellcheck shell=bash
+
+MONVALOR_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+# Packages to build and run Monvalor.
+PAQUETS_RUN=(cmake ninja-build g++ pkg-config qt6-base-dev libgl1-mesa-dev fonts-liberation
+             fonts-dejavu-core)
+# Packages for the test suites: GoogleTest, an X server and the tools that talk to it.
+PAQUETS_TEST=(googletest libgtest-dev xvfb xauth xclip xdotool x11-utils imagemagick
+              libssl-dev)
+
+installer_manquants() {
+    local manquants=()
+    local p
+    for p in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+            manquants+=("$p")
+        fi
+    done
+    if [ "${#manquants[@]}" -eq 0 ]; then
+        return 0
+    fi
+    echo "Installation : ${manquants[*]}"
+    local sudo=""
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo="sudo"
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    $sudo apt-get update -qq
+    $sudo apt-get install -y -qq --no-install-recommends "${manquants[@]}" >/dev/null
+}
+
+# configurer DOSSIER [options cmake...]
+configurer() {
+    local dossier="$1"
+    shift
+    cmake -S "$MONVALOR_ROOT" -B "$MONVALOR_ROOT/$dossier" -G Ninja "$@" >/dev/null
+}
+
+construire() {
+    cmake --build "$MONVALOR_ROOT/$1" -- -j"$(nproc)" "${@:2}"
+}

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Starting Monvalor a second time brings the running window forward instead of opening
+# another; five copies started together leave exactly one.
+source "$(dirname "$0")/lib.sh"
+demarrer_x
+lancer
+premier=$LANCE
+attendre_fenetre
+
+# A second copy: it puts "0" on the clipboard, the first copy takes it, the second ends.
+lancer
+second=$LANCE
+for _ in $(seq 1 80); do
+    kill -0 "$second" 2>/dev/null || break
+    sleep 0.05
+done
+kill -0 "$second" 2>/dev/null && echec "the second copy did not end"
+attendre_lignes 1
+TAB=$'\t'
+attendu "$(derniere_ligne | cut -f1-8)" "0${TAB}0${TAB}0${TAB}19,6${TAB}0${TAB}0${TAB}0${TAB}0" "boxes after a second start"
+attendu "$(presse_papier)" "" "clipboard after the second start"
+attendu "$(fenetres | wc -l)" "1" "windows after a second start"
+kill -0 "$premier" || echec "the first copy ended"
+
+# Five copies at the same instant, on a fresh display: exactly one stays.
+kill "$premier"
+wait "$premier" 2>/dev/null || true
+: >"$MONVALOR_JOURNAL"
+groupe=()
+for _ in 1 2 3 4 5; do
+    lancer
+    groupe+=("$LANCE")
+done
+sleep 4.5
+vivants=0
+for p in "${groupe[@]}"; do
+    if kill -0 "$p" 2>/dev/null; then
+        vivants=$((vivants + 1))
+    fi
+done
+attendu "$vivants" "1" "copies still running after five simultaneous starts"
+attendu "$(fenetres | wc -l)" "1" "windows after five simultaneous starts"
+
+# A copy that crashed does not block the next start.
+for p in "${groupe[@]}"; do
+    kill -9 "$p" 2>/dev/null || true
+done
+sleep 0.3
+lancer
+attendre_fenetre
+kill -0 "$LANCE" || echec "a start after a crash did not run"
+echo "1 passed, 0 failed"
