@@ -86,7 +86,7 @@ int Demarrer(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Monvalor"));
     QApplication::setOrganizationName(QStringLiteral("Monvalor"));
-    QApplication::setApplicationVersion(QStringLiteral("1.3.1"));
+    QApplication::setApplicationVersion(QStringLiteral(MONVALOR_VERSION));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/monvalor/monvalor.png")));
     // Closing the main window ends the program through its unload step, not through Qt.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -71,7 +71,7 @@ ResultatCommande ExecuterLigneCommande(const std::vector<std::string>& bruts,
             return {ActionCommande::Terminee, 0};
         }
         if (a == "--version") {
-            sortie << "Monvalor 1.3.1\n";
+            sortie << "Monvalor " MONVALOR_VERSION "\n";
             return {ActionCommande::Terminee, 0};
         }
         if (a == "--convertir" || a == "--taux") {
