@@ -1,6 +1,7 @@
 #include "app/Demarrage.h"
 
 #include "converter/Commande.h"
+#include "converter/ui/Bienvenue.h"
 #include "converter/ui/frmConvertisseur.h"
 #include "platform/InstanceUnique.h"
 #include "platform/Services.h"
@@ -16,19 +17,26 @@
 #include <string>
 #include <vector>
 
+// The program's pictures are compiled into the static library of the windows, where the linker
+// keeps them only when something asks for them.
+static void ChargerRessources() {
+    Q_INIT_RESOURCE(monvalor);
+}
+
 namespace monvalor {
 
 namespace {
 
 constexpr const char* kSansAffichage =
-    "monvalor : une session graphique est n\xC3\xA9" "cessaire (aucun affichage disponible) ; "
+    "monvalor : une session graphique est n\xC3\xA9"
+    "cessaire (aucun affichage disponible) ; "
     "pour convertir sans fen\xC3\xAAtre : monvalor --convertir MONTANT\n";
 
 // Qt ends the process when it cannot reach the display; say it in one line instead of a
 // toolkit abort.
 void GestionnaireMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtFatalMsg &&
-        (message.contains(QLatin1String("display")) || message.contains(QLatin1String("platform plugin")))) {
+    if (type == QtFatalMsg && (message.contains(QLatin1String("display")) ||
+                               message.contains(QLatin1String("platform plugin")))) {
         std::fputs(kSansAffichage, stderr);
         std::fflush(stderr);
         std::_Exit(2);
@@ -84,6 +92,7 @@ int Demarrer(int argc, char** argv) {
 
     qInstallMessageHandler(GestionnaireMessages);
     QApplication application(argc, argv);
+    ChargerRessources();
     QApplication::setApplicationName(QStringLiteral("Monvalor"));
     QApplication::setOrganizationName(QStringLiteral("Monvalor"));
     QApplication::setApplicationVersion(QStringLiteral(MONVALOR_VERSION));
@@ -98,6 +107,8 @@ int Demarrer(int argc, char** argv) {
 
     SansErreurNonTraitee([] {
         frmConvertisseur& frm = frmConvertisseur::Defaut();
+        // The load step ends with the About window, modal; the converter shows after it.
+        frm.Bienvenue = BienvenueDemarrage;
         frm.Charger();
         if (frm.EstChargee()) {
             frm.Montrer();

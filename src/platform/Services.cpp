@@ -57,8 +57,8 @@ private:
 
 class RegistreVide final : public IRegistre {
 public:
-    std::optional<std::string> LireValeur(std::uintptr_t, const std::string&,
-                                          const std::string&) override {
+    std::optional<ValeurRegistre> LireValeur(std::uintptr_t, const std::string&,
+                                             const std::string&) override {
         return std::nullopt;
     }
 };
@@ -80,8 +80,12 @@ Services& Instance() {
 
 } // namespace
 
-Services& Plateforme() { return Instance(); }
+Services& Plateforme() {
+    return Instance();
+}
 
-void ReinitialiserServices() { Instance() = ServicesInertes(); }
+void ReinitialiserServices() {
+    Instance() = ServicesInertes();
+}
 
 } // namespace monvalor

@@ -46,7 +46,7 @@ public:
 // What the runtime knows of the program itself.
 struct InfosApplication {
     std::string titre = "Monvalor";
-    std::string repertoire = "."; // folder of the program file, no trailing separator
+    std::string repertoire = ".";    // folder of the program file, no trailing separator
     std::string nomExe = "monvalor"; // program file name without extension
     int versionMajeure = 0;
     int versionMineure = 0;
@@ -77,8 +77,7 @@ class IMagasinReglages {
 public:
     virtual ~IMagasinReglages() = default;
     virtual std::optional<std::string> Lire(const std::string& application,
-                                            const std::string& section,
-                                            const std::string& cle) = 0;
+                                            const std::string& section, const std::string& cle) = 0;
     virtual void Ecrire(const std::string& application, const std::string& section,
                         const std::string& cle, const std::string& valeur) = 0;
     virtual void Supprimer(const std::string& application, const std::string& section,
@@ -87,12 +86,31 @@ public:
 
 // Registry look-ups. Linux has no registry: the real one fails every look-up except the
 // path of the system information tool.
+//
+// Root keys and value types keep their Windows numbers, so that a Windows realisation passes
+// them straight through.
+inline constexpr std::uintptr_t RacineMachineLocale = 0x80000002; // HKEY_LOCAL_MACHINE
+inline constexpr std::uint32_t RegTexte = 1;                      // REG_SZ
+inline constexpr std::uint32_t RegEntier32 = 4;                   // REG_DWORD, little-endian
+// Where Windows records its system information tool: the value "PATH" holds its full path;
+// failing that, the value "MSINFO" of the second key holds the folder of MSINFO32.EXE.
+inline constexpr const char* CleInfosSysteme = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+inline constexpr const char* CleEmplacementOutils = "SOFTWARE\\Microsoft\\Shared Tools Location";
+
+// A value as the registry stores it: its type and its bytes, a text's terminating NUL
+// included when the writer stored one.
+struct ValeurRegistre {
+    std::uint32_t type = 0;
+    std::string octets;
+};
+
 class IRegistre {
 public:
     virtual ~IRegistre() = default;
-    // The value's text, or nullopt when the key or value cannot be read.
-    virtual std::optional<std::string> LireValeur(std::uintptr_t racine, const std::string& cle,
-                                                  const std::string& nomValeur) = 0;
+    // The value named nomValeur in the sub-key cle of the root key, or nullopt when the key
+    // cannot be opened or holds no such value.
+    virtual std::optional<ValeurRegistre> LireValeur(std::uintptr_t racine, const std::string& cle,
+                                                     const std::string& nomValeur) = 0;
 };
 
 struct Services {

@@ -33,12 +33,18 @@ echec() {
         echo "--- journal" >&2
         cat "$MONVALOR_JOURNAL" >&2
     fi
+    if [ -s "$TRAVAIL/sortie" ]; then
+        echo "--- output of the program" >&2
+        cat "$TRAVAIL/sortie" >&2
+    fi
     exit 1
 }
 
-# Starts Xvfb on a display it picks itself (-displayfd) and exports DISPLAY.
+# Starts Xvfb on a display it picks itself (-displayfd) and exports DISPLAY. -noreset: by
+# default the server resets when its last client leaves, and refuses the clients that come
+# during the reset, such as a copy started right after the previous one was stopped.
 demarrer_x() {
-    Xvfb -displayfd 5 -screen 0 800x600x24 -nolisten tcp 5>"$TRAVAIL/affichage" \
+    Xvfb -displayfd 5 -screen 0 800x600x24 -nolisten tcp -noreset 5>"$TRAVAIL/affichage" \
         >/dev/null 2>&1 &
     XVFB_PID=$!
     for _ in $(seq 1 100); do
@@ -74,6 +80,50 @@ attendre_fenetre() {
         sleep 0.05
     done
     echec "the converter window did not appear"
+}
+
+# Window ids of the About windows on the display (shown at every start, before the converter).
+fenetres_apropos() {
+    xdotool search --onlyvisible --name '^À propos de Monvalor$' 2>/dev/null || true
+}
+
+attendre_apropos() {
+    for _ in $(seq 1 300); do
+        if [ -n "$(fenetres_apropos)" ]; then
+            return 0
+        fi
+        sleep 0.05
+    done
+    echec "the About window did not appear"
+}
+
+# Waits until no About window is left on the display; fails after 5 s.
+attendre_apropos_ferme() {
+    for _ in $(seq 1 100); do
+        if [ -z "$(fenetres_apropos)" ]; then
+            return 0
+        fi
+        sleep 0.05
+    done
+    echec "the About window did not close"
+}
+
+# Gives the About window the keyboard, as a click on it would, then presses the keys.
+touches_apropos() {
+    local w
+    w="$(fenetres_apropos | head -n 1)"
+    [ -n "$w" ] || echec "no About window to type into"
+    xdotool windowfocus --sync "$w"
+    xdotool key --clearmodifiers "$@"
+}
+
+# The About window shown at start: closes it with Enter (on its OK button) and waits for the
+# converter window, which appears only then.
+fermer_apropos() {
+    attendre_apropos
+    touches_apropos Return
+    attendre_apropos_ferme
+    attendre_fenetre
 }
 
 copier() {

@@ -3,7 +3,7 @@
 source "$(dirname "$0")/lib.sh"
 demarrer_x
 lancer
-attendre_fenetre
+fermer_apropos
 
 TAB=$'\t'
 copier "12.50"

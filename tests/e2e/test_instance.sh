@@ -5,7 +5,7 @@ source "$(dirname "$0")/lib.sh"
 demarrer_x
 lancer
 premier=$LANCE
-attendre_fenetre
+fermer_apropos
 
 # A second copy: it puts "0" on the clipboard, the first copy takes it, the second ends.
 lancer
@@ -39,6 +39,8 @@ for p in "${groupe[@]}"; do
     fi
 done
 attendu "$vivants" "1" "copies still running after five simultaneous starts"
+attendu "$(fenetres_apropos | wc -l)" "1" "About windows after five simultaneous starts"
+fermer_apropos
 attendu "$(fenetres | wc -l)" "1" "windows after five simultaneous starts"
 
 # A copy that crashed does not block the next start.
@@ -47,6 +49,6 @@ for p in "${groupe[@]}"; do
 done
 sleep 0.3
 lancer
-attendre_fenetre
+fermer_apropos
 kill -0 "$LANCE" || echec "a start after a crash did not run"
 echo "1 passed, 0 failed"

@@ -3,7 +3,7 @@
 source "$(dirname "$0")/lib.sh"
 demarrer_x
 lancer
-attendre_fenetre
+fermer_apropos
 w="$(fenetres | head -n 1)"
 TAB=$'\t'
 

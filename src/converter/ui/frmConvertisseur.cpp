@@ -37,7 +37,13 @@ const Ligne kLignes[] = {
     {"Label4", "TVA ou %", 855, 9, false, "txtTVA", Boite::TVA, 8},
     {"Label5", "Montant HT", 975, 11, false, "txtMontantHT", Boite::MontantHT, 10},
     {"Label6", "Montant TTC", 1095, 13, false, "txtMontantTTC", Boite::MontantTTC, 12},
-    {"Label9", "R\xC3\xA9" "duction", 1095, 17, false, "txtR\xC3\xA9" "duction", Boite::Reduction, 14},
+    {"Label9",
+     "R\xC3\xA9"
+     "duction",
+     1095, 17, false,
+     "txtR\xC3\xA9"
+     "duction",
+     Boite::Reduction, 14},
     {"Label7", "Montant libre", 1095, 16, false, "txtMontantLibre", Boite::MontantLibre, 15},
 };
 
@@ -62,7 +68,9 @@ frmConvertisseur& frmConvertisseur::Defaut() {
     return *instance;
 }
 
-void frmConvertisseur::ReinitialiserDefaut() { Instance().reset(); }
+void frmConvertisseur::ReinitialiserDefaut() {
+    Instance().reset();
+}
 
 void frmConvertisseur::Construire(QWidget& form) {
     form.setWindowTitle(QStringLiteral("Didez Izevezirevade"));
@@ -71,6 +79,9 @@ void frmConvertisseur::Construire(QWidget& form) {
     police.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
                         QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
     police.setPointSizeF(8.25);
+    // The free faces run a little wider than the design's bitmap face: narrow them just
+    // enough that every caption fits its label.
+    police.setStretch(95);
     form.setFont(police);
     form.setFixedSize(Twips(2220), Twips(2220));
     form.setWindowIcon(QIcon(QStringLiteral(":/monvalor/monvalor.png")));
@@ -113,8 +124,8 @@ void frmConvertisseur::Construire(QWidget& form) {
     if (QClipboard* cb = QGuiApplication::clipboard()) {
         // A change notification runs a tick at once; queued so that a tick never starts
         // inside another (emptying the clipboard notifies too).
-        QObject::connect(cb, &QClipboard::dataChanged, this,
-                         &frmConvertisseur::PressePapierChange, Qt::QueuedConnection);
+        QObject::connect(cb, &QClipboard::dataChanged, this, &frmConvertisseur::PressePapierChange,
+                         Qt::QueuedConnection);
     }
 }
 
@@ -132,7 +143,9 @@ void frmConvertisseur::Form_Load() {
     }
 }
 
-void frmConvertisseur::Form_Unload() { Plateforme().systeme->Terminer(0); }
+void frmConvertisseur::Form_Unload() {
+    Plateforme().systeme->Terminer(0);
+}
 
 QLineEdit* frmConvertisseur::BoiteDe(Boite boite) const {
     if (!EstChargee()) {

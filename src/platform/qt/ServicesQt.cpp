@@ -1,5 +1,8 @@
 #include "platform/qt/ServicesQt.h"
 
+#ifndef _WIN32
+#include "platform/posix/RegistrePosix.h"
+#endif
 #include "platform/qt/ReglagesQt.h"
 #include "platform/qt/TexteQt.h"
 #include "support/Erreur.h"
@@ -14,8 +17,8 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QPushButton>
 #include <QProcess>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QThread>
 #include <QUrl>
@@ -98,7 +101,9 @@ long SystemeQt::OuvrirDocument(const std::string& chemin, const std::string& /*o
     if (QFileInfo::exists(texte)) {
         url = QUrl::fromLocalFile(QFileInfo(texte).absoluteFilePath());
     } else {
-        url = QUrl(texte, QUrl::StrictMode);
+        // Tolerant: the shell takes "mailto:a@b?subject=A propos de ..." with its spaces as
+        // they are; here they are percent-encoded instead of making the address invalid.
+        url = QUrl(texte, QUrl::TolerantMode);
         if (!url.isValid() || url.scheme().isEmpty()) {
             return 2;
         }
@@ -110,8 +115,8 @@ void SystemeQt::Lancer(const std::string& commande, int /*styleFenetre*/) {
     const QString programme = VersQString(commande);
     QFileInfo info(programme);
     if (info.exists() && !info.isExecutable()) {
-        QFile::setPermissions(programme, QFile::permissions(programme) | QFile::ExeOwner |
-                                             QFile::ExeUser);
+        QFile::setPermissions(programme,
+                              QFile::permissions(programme) | QFile::ExeOwner | QFile::ExeUser);
     }
     if (!QProcess::startDetached(programme, {})) {
         throw Erreur(ErrFichierIntrouvable);
@@ -177,12 +182,13 @@ InfosApplication InfosApplicationQt() {
     infos.titre = "Monvalor";
     QString dossier = QCoreApplication::applicationDirPath();
     infos.repertoire = DepuisQString(QDir::toNativeSeparators(dossier));
-    infos.nomExe = DepuisQString(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
+    infos.nomExe =
+        DepuisQString(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
     infos.versionMajeure = MONVALOR_VERSION_MAJOR;
     infos.versionMineure = MONVALOR_VERSION_MINOR;
     infos.versionRevision = MONVALOR_VERSION_PATCH;
     infos.description = "Logiciel de conversion Franc/Euro, Euro/Franc, TVA, prix TTC, HT.";
-    infos.copyright = "Copyright \xA9 Monvalor 2026. Logiciel libre de droits d'usage.";
+    infos.copyright = "Copyright \xA9 2026 Monvalor";
     return infos;
 }
 
@@ -192,6 +198,9 @@ void InstallerServicesQt() {
     s.boiteMessage = std::make_shared<BoiteMessageQt>();
     s.systeme = std::make_shared<SystemeQt>();
     s.reglages = std::make_shared<ReglagesQt>();
+#ifndef _WIN32
+    s.registre = std::make_shared<RegistrePosix>();
+#endif
     s.application = InfosApplicationQt();
 }
 

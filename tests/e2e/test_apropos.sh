@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Every start shows the About window first; the converter window appears only once it is
+# closed, with Enter, Esc or a click on OK. The watcher already runs behind it.
+source "$(dirname "$0")/lib.sh"
+demarrer_x
+TAB=$'\t'
+
+# Closes the running copy, so that the next start is a first one again.
+arreter() {
+    kill "$LANCE" 2>/dev/null || true
+    wait "$LANCE" 2>/dev/null || true
+}
+
+# An amount on the clipboard at start is taken while the About window is open.
+copier "42"
+lancer
+attendre_apropos
+attendu "$(fenetres_apropos | wc -l)" "1" "About windows at start"
+attendre_pris 3 || echec "42 was not taken while the About window was open"
+attendre_lignes 1
+attendu "$(derniere_ligne | cut -f1-3)" "42${TAB}6,4${TAB}275,5" "boxes after 42"
+attendu "$(fenetres | wc -l)" "0" "converter windows while the About window is open"
+attendu "$(presse_papier)" "" "clipboard while the About window is open"
+touches_apropos Return
+attendre_apropos_ferme
+attendre_fenetre
+attendu "$(fenetres | wc -l)" "1" "converter windows after Enter"
+attendu "$(nombre_lignes)" "1" "amounts taken"
+kill -0 "$LANCE" || echec "the program ended with the About window"
+arreter
+
+# Esc closes it too.
+lancer
+attendre_apropos
+sleep 0.3
+attendu "$(fenetres | wc -l)" "0" "converter windows before Esc"
+touches_apropos Escape
+attendre_apropos_ferme
+attendre_fenetre
+arreter
+
+# And a click on OK: 4320, 3945 twips from the corner, 1260 × 345 twips.
+lancer
+attendre_apropos
+w="$(fenetres_apropos | head -n 1)"
+xdotool mousemove --window "$w" 330 274 click 1
+attendre_apropos_ferme
+attendre_fenetre
+kill -0 "$LANCE" || echec "the program ended after a click on OK"
+echo "1 passed, 0 failed"
