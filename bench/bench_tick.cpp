@@ -60,8 +60,8 @@ int main() {
     const double vide = NanosecondesParAppel([&] { puits = Timer_Timer(vue, pp); });
 
     pp.texte = pp.recharge = "12.50";
-    const double conversions = NanosecondesParAppel(
-        [&] { puits = CalculerConversions("12,50", "19,6").euros->size(); });
+    const double conversions =
+        NanosecondesParAppel([&] { puits = CalculerConversions("12,50", "19,6").euros->size(); });
     const double montant = NanosecondesParAppel([&] { puits = Timer_Timer(vue, pp); });
 
     std::printf("%-38s %10s %14s %8s\n", "case", "ns/tick", "reference ns", "ratio");

@@ -2,4 +2,6 @@
 // with tax, reduction).
 #include "app/Demarrage.h"
 
-int main(int argc, char** argv) { return monvalor::Demarrer(argc, argv); }
+int main(int argc, char** argv) {
+    return monvalor::Demarrer(argc, argv);
+}

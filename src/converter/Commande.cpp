@@ -14,13 +14,15 @@ constexpr const char* kTauxInitial = "19,6";
 void Aide(std::ostream& sortie) {
     sortie << "Usage : monvalor [OPTION]\n"
               "Convertit les montants copi\xC3\xA9s dans le presse-papiers : francs et euros "
-              "(6,55957), TVA, montants HT et TTC, r\xC3\xA9" "duction.\n"
+              "(6,55957), TVA, montants HT et TTC, r\xC3\xA9"
+              "duction.\n"
               "\n"
               "Sans option, ouvre la fen\xC3\xAAtre du convertisseur.\n"
               "\n"
               "  --convertir MONTANT   affiche les conversions de MONTANT et quitte\n"
               "  --taux TAUX           taux en pourcentage pour --convertir (19,6 par "
-              "d\xC3\xA9" "faut)\n"
+              "d\xC3\xA9"
+              "faut)\n"
               "  --aide, --help        affiche cette aide et quitte\n"
               "  --version             affiche la version et quitte\n"
               "\n"
@@ -37,19 +39,25 @@ int ErreurUsage(std::ostream& erreurs, const std::string& message) {
 } // namespace
 
 std::vector<std::pair<std::string, std::string>> LignesConversion(const std::string& montant,
-                                                                   const std::string& taux) {
+                                                                  const std::string& taux) {
     const Conversions c = CalculerConversions(montant, taux);
     auto texte = [](const std::optional<std::string>& v) { return v.value_or(std::string()); };
     return {
-        {"Presse Papier", montant},    {"Euros", texte(c.euros)},
-        {"Francs", texte(c.francs)},   {"Taux", taux},
-        {"TVA ou %", texte(c.tva)},    {"Montant HT", texte(c.montantHT)},
-        {"Montant TTC", texte(c.montantTTC)}, {"R\xE9" "duction", texte(c.reduction)},
+        {"Presse Papier", montant},
+        {"Euros", texte(c.euros)},
+        {"Francs", texte(c.francs)},
+        {"Taux", taux},
+        {"TVA ou %", texte(c.tva)},
+        {"Montant HT", texte(c.montantHT)},
+        {"Montant TTC", texte(c.montantTTC)},
+        {"R\xE9"
+         "duction",
+         texte(c.reduction)},
     };
 }
 
-ResultatCommande ExecuterLigneCommande(const std::vector<std::string>& bruts,
-                                       std::ostream& sortie, std::ostream& erreurs) {
+ResultatCommande ExecuterLigneCommande(const std::vector<std::string>& bruts, std::ostream& sortie,
+                                       std::ostream& erreurs) {
     // "--taux=5,5" reads as "--taux" "5,5".
     std::vector<std::string> arguments;
     for (const std::string& a : bruts) {

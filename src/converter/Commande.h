@@ -25,6 +25,6 @@ ResultatCommande ExecuterLigneCommande(const std::vector<std::string>& arguments
 // The eight lines of a conversion, as the window shows them: label, tab, the box's text
 // (Windows-1252). The rate text is taken as typed.
 std::vector<std::pair<std::string, std::string>> LignesConversion(const std::string& montant,
-                                                                   const std::string& taux);
+                                                                  const std::string& taux);
 
 } // namespace monvalor

@@ -45,12 +45,15 @@ bool Timer_Timer(IVueConvertisseur& vue, IPressePapier& pressePapier) {
             pris = true;
             Etape([&] { vue.DefinirTexte(Boite::Montant, montant); });
             Etape([&] {
-                const Conversions c = CalculerConversions(vue.Texte(Boite::Montant),
-                                                          vue.Texte(Boite::Taux));
+                const Conversions c =
+                    CalculerConversions(vue.Texte(Boite::Montant), vue.Texte(Boite::Taux));
                 const std::pair<Boite, const std::optional<std::string>*> sorties[] = {
-                    {Boite::Euros, &c.euros},         {Boite::Francs, &c.francs},
-                    {Boite::TVA, &c.tva},             {Boite::MontantHT, &c.montantHT},
-                    {Boite::MontantTTC, &c.montantTTC}, {Boite::Reduction, &c.reduction},
+                    {Boite::Euros, &c.euros},
+                    {Boite::Francs, &c.francs},
+                    {Boite::TVA, &c.tva},
+                    {Boite::MontantHT, &c.montantHT},
+                    {Boite::MontantTTC, &c.montantTTC},
+                    {Boite::Reduction, &c.reduction},
                 };
                 for (const auto& sortie : sorties) {
                     if (*sortie.second) {

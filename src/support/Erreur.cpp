@@ -47,6 +47,8 @@ Erreur::Erreur(int numero) : Erreur(numero, DescriptionErreur(numero)) {}
 Erreur::Erreur(int numero, const std::string& description)
     : std::runtime_error(description), numero_(numero), description_(description) {}
 
-void Lever(int numero) { throw Erreur(numero); }
+void Lever(int numero) {
+    throw Erreur(numero);
+}
 
 } // namespace monvalor

@@ -10,11 +10,11 @@ namespace monvalor {
 
 // The error numbers the program raises.
 enum NumeroErreur : int {
-    ErrArgument = 5,        // invalid procedure call or argument
-    ErrDepassement = 6,     // overflow
-    ErrIndice = 9,          // subscript out of range
-    ErrDivision = 11,       // division by zero
-    ErrType = 13,           // type mismatch
+    ErrArgument = 5,    // invalid procedure call or argument
+    ErrDepassement = 6, // overflow
+    ErrIndice = 9,      // subscript out of range
+    ErrDivision = 11,   // division by zero
+    ErrType = 13,       // type mismatch
     ErrFichierIntrouvable = 53,
     ErrFichierOuvert = 55,
     ErrFinFichier = 62,

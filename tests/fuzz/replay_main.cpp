@@ -13,7 +13,8 @@ namespace {
 
 int Rejouer(const std::filesystem::path& fichier) {
     std::ifstream in(fichier, std::ios::binary);
-    std::vector<char> octets((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<char> octets((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
     LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(octets.data()), octets.size());
     return 1;
 }

@@ -4,9 +4,9 @@
 #include "platform/Services.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
-#include <QElapsedTimer>
 #include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -79,7 +79,13 @@ TEST_F(Convertisseur, ControlsFollowTheDesign) {
         {"Label4", "TVA ou %", {0, 64, 57, 17}, "txtTVA", false},
         {"Label5", "Montant HT", {0, 80, 65, 17}, "txtMontantHT", false},
         {"Label6", "Montant TTC", {0, 96, 73, 17}, "txtMontantTTC", false},
-        {"Label9", "R\xC3\xA9" "duction", {0, 112, 73, 17}, "txtR\xC3\xA9" "duction", false},
+        {"Label9",
+         "R\xC3\xA9"
+         "duction",
+         {0, 112, 73, 17},
+         "txtR\xC3\xA9"
+         "duction",
+         false},
         {"Label7", "Montant libre", {0, 128, 73, 17}, "txtMontantLibre", false},
     };
     for (const Ligne& l : lignes) {
@@ -114,8 +120,15 @@ TEST_F(Convertisseur, LoadGivesTheTitleArmsTheTimerAndFocusesTheAmount) {
 
 TEST_F(Convertisseur, TabOrderFollowsTheTabIndexes) {
     frmConvertisseur& f = Charge();
-    const char* ordre[] = {"txtMontant", "txtEuros",      "txtFrancs",       "txtTaux",
-                           "txtTVA",     "txtMontantHT",  "txtMontantTTC",   "txtR\xC3\xA9" "duction",
+    const char* ordre[] = {"txtMontant",
+                           "txtEuros",
+                           "txtFrancs",
+                           "txtTaux",
+                           "txtTVA",
+                           "txtMontantHT",
+                           "txtMontantTTC",
+                           "txtR\xC3\xA9"
+                           "duction",
                            "txtMontantLibre"};
     QWidget* w = Boite(f, ordre[0]);
     for (size_t i = 1; i < std::size(ordre); ++i) {
@@ -143,13 +156,17 @@ TEST_F(Convertisseur, FreeEntryAndRateGoThroughTheClipboard) {
     EXPECT_EQ(pp->contenu, "100");
     f.Timer_Timer();
     EXPECT_EQ(Boite(f, "txtMontantTTC")->text(), QStringLiteral("105,5"));
-    EXPECT_EQ(Boite(f, "txtR\xC3\xA9" "duction")->text(), QStringLiteral("94,5"));
+    EXPECT_EQ(Boite(f, "txtR\xC3\xA9"
+                       "duction")
+                  ->text(),
+              QStringLiteral("94,5"));
 }
 
 TEST_F(Convertisseur, TheTimerPicksUpACopiedAmount) {
     frmConvertisseur& f = Charge();
     f.DefinirIntervalle(10);
-    pp->contenu = "1\xA0" "234,56";
+    pp->contenu = "1\xA0"
+                  "234,56";
     QElapsedTimer attente;
     attente.start();
     while (!pp->contenu.empty() && attente.elapsed() < 5000) {
@@ -157,7 +174,8 @@ TEST_F(Convertisseur, TheTimerPicksUpACopiedAmount) {
         QThread::msleep(2);
     }
     EXPECT_EQ(pp->contenu, "");
-    EXPECT_EQ(Boite(f, "txtMontant")->text(), QString::fromUtf8("1\xC2\xA0" "234,56"));
+    EXPECT_EQ(Boite(f, "txtMontant")->text(), QString::fromUtf8("1\xC2\xA0"
+                                                                "234,56"));
     EXPECT_EQ(Boite(f, "txtFrancs")->text(), QStringLiteral("8098,18"));
     EXPECT_EQ(f.Timer()->interval(), 500);
 }

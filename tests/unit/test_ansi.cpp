@@ -28,9 +28,9 @@ TEST(Ansi, KnownCharacters) {
 }
 
 TEST(Ansi, RejectsWhatWindows1252CannotHold) {
-    for (const char* utf8 : {"\xE2\x88\x9E" /* infinity */, "\xF0\x9F\x98\x80" /* emoji */,
-                             "\xC3" /* truncated */, "\xC0\xAF" /* overlong */,
-                             "\xED\xA0\x80" /* surrogate */, "\xFF"}) {
+    for (const char* utf8 :
+         {"\xE2\x88\x9E" /* infinity */, "\xF0\x9F\x98\x80" /* emoji */, "\xC3" /* truncated */,
+          "\xC0\xAF" /* overlong */, "\xED\xA0\x80" /* surrogate */, "\xFF"}) {
         EXPECT_FALSE(Utf8VersAnsi(utf8).has_value()) << utf8;
     }
 }
@@ -40,7 +40,10 @@ TEST(Ansi, DecodesFilesSavedEitherWay) {
     EXPECT_EQ(DecoderFichierTexte("caf\xC3\xA9", &utf8, &bom), "caf\xE9");
     EXPECT_TRUE(utf8);
     EXPECT_FALSE(bom);
-    EXPECT_EQ(DecoderFichierTexte("\xEF\xBB\xBF" "abc", &utf8, &bom), "abc");
+    EXPECT_EQ(DecoderFichierTexte("\xEF\xBB\xBF"
+                                  "abc",
+                                  &utf8, &bom),
+              "abc");
     EXPECT_TRUE(utf8);
     EXPECT_TRUE(bom);
     EXPECT_EQ(DecoderFichierTexte("caf\xE9", &utf8, &bom), "caf\xE9");

@@ -35,26 +35,34 @@ TEST(LigneCommande, ConvertsInTheWindowsOrder) {
     const Cas cas[] = {
         {{"--convertir", "100"},
          "Presse Papier\t100\nEuros\t15,24\nFrancs\t655,96\nTaux\t19,6\nTVA ou %\t19,6\n"
-         "Montant HT\t83,61\nMontant TTC\t119,6\nR\xC3\xA9" "duction\t80,4\n"},
+         "Montant HT\t83,61\nMontant TTC\t119,6\nR\xC3\xA9"
+         "duction\t80,4\n"},
         {{"--taux", "5,5", "--convertir", "12.50"},
          "Presse Papier\t12,50\nEuros\t1,91\nFrancs\t81,99\nTaux\t5,5\nTVA ou %\t0,69\n"
-         "Montant HT\t11,85\nMontant TTC\t13,19\nR\xC3\xA9" "duction\t11,81\n"},
+         "Montant HT\t11,85\nMontant TTC\t13,19\nR\xC3\xA9"
+         "duction\t11,81\n"},
         {{"--convertir=-50", "--taux=19,6"},
          "Presse Papier\t-50\nEuros\t-7,62\nFrancs\t-327,98\nTaux\t19,6\nTVA ou %\t-9,8\n"
-         "Montant HT\t-41,81\nMontant TTC\t-59,8\nR\xC3\xA9" "duction\t-40,2\n"},
+         "Montant HT\t-41,81\nMontant TTC\t-59,8\nR\xC3\xA9"
+         "duction\t-40,2\n"},
         // A rate that does not read leaves the four rate figures absent: label and tab only.
         {{"--convertir", "100", "--taux", "19.6"},
          "Presse Papier\t100\nEuros\t15,24\nFrancs\t655,96\nTaux\t19.6\nTVA ou %\t\n"
-         "Montant HT\t\nMontant TTC\t\nR\xC3\xA9" "duction\t\n"},
+         "Montant HT\t\nMontant TTC\t\nR\xC3\xA9"
+         "duction\t\n"},
         // Division by zero leaves only "Montant HT" absent.
         {{"--convertir", "100", "--taux", "-100"},
          "Presse Papier\t100\nEuros\t15,24\nFrancs\t655,96\nTaux\t-100\nTVA ou %\t-100\n"
-         "Montant HT\t\nMontant TTC\t0\nR\xC3\xA9" "duction\t200\n"},
+         "Montant HT\t\nMontant TTC\t0\nR\xC3\xA9"
+         "duction\t200\n"},
         // UTF-8 arguments: a euro sign and a no-break space in a grouped amount.
-        {{"--convertir", "1\xC2\xA0" "000 \xE2\x82\xAC"},
-         "Presse Papier\t1\xC2\xA0" "000 \xE2\x82\xAC\nEuros\t152,45\nFrancs\t6559,57\n"
+        {{"--convertir", "1\xC2\xA0"
+                         "000 \xE2\x82\xAC"},
+         "Presse Papier\t1\xC2\xA0"
+         "000 \xE2\x82\xAC\nEuros\t152,45\nFrancs\t6559,57\n"
          "Taux\t19,6\nTVA ou %\t196\nMontant HT\t836,12\nMontant TTC\t1196\n"
-         "R\xC3\xA9" "duction\t804\n"},
+         "R\xC3\xA9"
+         "duction\t804\n"},
     };
     for (const Cas& c : cas) {
         SCOPED_TRACE(c.arguments.front());

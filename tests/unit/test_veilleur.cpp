@@ -165,8 +165,10 @@ TEST_F(Veilleur, EachOfTheLastStepsStandsAlone) {
         void (*casser)(VueDouble&, PressePapierDouble&);
     };
     const Cas cas[] = {
-        {"amount box", [](VueDouble& v, PressePapierDouble&) { v.boitesEnPanne.insert(Boite::Montant); }},
-        {"euros box", [](VueDouble& v, PressePapierDouble&) { v.boitesEnPanne.insert(Boite::Euros); }},
+        {"amount box",
+         [](VueDouble& v, PressePapierDouble&) { v.boitesEnPanne.insert(Boite::Montant); }},
+        {"euros box",
+         [](VueDouble& v, PressePapierDouble&) { v.boitesEnPanne.insert(Boite::Euros); }},
         {"raise", [](VueDouble& v, PressePapierDouble&) { v.premierPlanEchoue = true; }},
         {"emptying", [](VueDouble&, PressePapierDouble& p) { p.viderEchoue = true; }},
         {"timer", [](VueDouble& v, PressePapierDouble&) { v.intervalleEchoue = true; }},

@@ -6,8 +6,8 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QTimer>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
 #include <memory>

@@ -56,8 +56,8 @@ std::string DossierExecution() {
 std::unique_ptr<VerrouInstance> PrendreVerrouInstance(const std::string& nom) {
     std::string propre;
     for (char c : nom) {
-        const bool sur = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                         c == '-' || c == '_' || c == '.';
+        const bool sur = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                         (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.';
         propre.push_back(sur ? c : '_');
     }
     const std::string chemin =

@@ -25,7 +25,9 @@ void FormQt::hideEvent(QHideEvent* evenement) {
 
 Fenetre::Fenetre(QString nom) : nom_(std::move(nom)) {}
 
-Fenetre::~Fenetre() { delete form_.data(); }
+Fenetre::~Fenetre() {
+    delete form_.data();
+}
 
 QWidget& Fenetre::Form() {
     Charger();
@@ -75,7 +77,8 @@ void Fenetre::Cacher() {
 
 void Fenetre::MontrerModal(Fenetre* proprietaire) {
     QWidget& form = Form();
-    if (proprietaire && proprietaire->EstChargee() && form.parentWidget() != &proprietaire->Form()) {
+    if (proprietaire && proprietaire->EstChargee() &&
+        form.parentWidget() != &proprietaire->Form()) {
         // Owned: stays above its owner and is centred on it by the window manager.
         form.setParent(&proprietaire->Form(), form.windowFlags() | Qt::Dialog);
     }
@@ -95,6 +98,8 @@ void Fenetre::MontrerModal(Fenetre* proprietaire) {
     }
 }
 
-void Fenetre::FermeParUtilisateur() { Decharger(); }
+void Fenetre::FermeParUtilisateur() {
+    Decharger();
+}
 
 } // namespace monvalor

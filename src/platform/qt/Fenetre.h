@@ -14,7 +14,9 @@ class QEventLoop;
 namespace monvalor {
 
 // Geometry of the designs is in twips; Qt takes logical pixels, 15 twips each.
-constexpr int Twips(int twips) { return (twips + 7) / 15; }
+constexpr int Twips(int twips) {
+    return (twips + 7) / 15;
+}
 
 class Fenetre;
 
