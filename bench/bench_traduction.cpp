@@ -32,24 +32,14 @@
 #endif
 #endif
 
+#include "Chrono.h"
+
 using namespace monvalor;
 namespace fs = std::filesystem;
 
 namespace {
 
-using Horloge = std::chrono::steady_clock;
-
-template <typename F> double MicrosecondesParAppel(int n, F&& f) {
-    for (int i = 0; i < n / 10; ++i) {
-        f();
-    }
-    const auto debut = Horloge::now();
-    for (int i = 0; i < n; ++i) {
-        f();
-    }
-    const std::chrono::duration<double, std::micro> duree = Horloge::now() - debut;
-    return duree.count() / n;
-}
+using banc::MicrosecondesParAppel;
 
 void Ecrire(const fs::path& chemin, const std::string& texte) {
     std::ofstream sortie(chemin, std::ios::binary | std::ios::trunc);

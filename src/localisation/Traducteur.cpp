@@ -39,6 +39,23 @@ template <typename F> bool Essayer(F&& etape) noexcept {
     }
 }
 
+// The buttons of a toolbar and the column headers of a list view, each by its key, each on
+// its own. A member without a key has nothing to be found under.
+template <typename F>
+void TraduireCles(const std::string& section, const std::vector<std::string>& cles, F&& definir) {
+    for (std::size_t i = 0; i < cles.size(); ++i) {
+        if (cles[i].empty()) {
+            continue;
+        }
+        Essayer([&] {
+            const std::string t = LireTraduction(section, cles[i]);
+            if (!t.empty()) {
+                definir(i, t);
+            }
+        });
+    }
+}
+
 bool AUneLegende(GenreControle genre) {
     switch (genre) {
     case GenreControle::Label:
@@ -90,32 +107,15 @@ void TraduireControle(const std::string& section, IControleTraduisible& controle
     } else if (genre == GenreControle::BarreOutils) {
         std::vector<std::string> cles;
         Essayer([&] { cles = controle.ClesBoutons(); });
-        for (std::size_t i = 0; i < cles.size(); ++i) {
-            // A button without a key has nothing to be found under.
-            if (cles[i].empty()) {
-                continue;
-            }
-            Essayer([&] {
-                const std::string t = LireTraduction(section, cles[i]);
-                if (!t.empty()) {
-                    controle.DefinirInfoBulleBouton(i, t);
-                }
-            });
-        }
+        TraduireCles(section, cles, [&](std::size_t i, const std::string& t) {
+            controle.DefinirInfoBulleBouton(i, t);
+        });
     } else if (genre == GenreControle::ListeVue) {
         std::vector<std::string> cles;
         Essayer([&] { cles = controle.ClesColonnes(); });
-        for (std::size_t i = 0; i < cles.size(); ++i) {
-            if (cles[i].empty()) {
-                continue;
-            }
-            Essayer([&] {
-                const std::string t = LireTraduction(section, cles[i]);
-                if (!t.empty()) {
-                    controle.DefinirEnTeteColonne(i, t);
-                }
-            });
-        }
+        TraduireCles(section, cles, [&](std::size_t i, const std::string& t) {
+            controle.DefinirEnTeteColonne(i, t);
+        });
     }
 
     if (aNom) {

@@ -153,34 +153,37 @@ std::string Brouiller(std::string_view texte, std::string_view cle) {
     return sortie;
 }
 
-std::string EncodeB64(std::string_view texte) {
+namespace {
+
+// One codec object per call, through its four steps: Init, the text into bytes, the coding
+// itself, the bytes back into a text.
+std::string ParLeCodec(std::string_view texte, bool encoder) {
     if (texte.empty()) {
         return {};
     }
     clsB64 codec;
     codec.Init();
-    clsB64::Octets octets;
-    clsB64::Octets code;
+    clsB64::Octets entree;
+    clsB64::Octets sortie;
     std::string resultat;
-    codec.StrToAry(texte, octets);
-    codec.Encode(octets, code);
-    codec.AryToStr(code, resultat);
+    codec.StrToAry(texte, entree);
+    if (encoder) {
+        codec.Encode(entree, sortie);
+    } else {
+        codec.Decode(entree, sortie);
+    }
+    codec.AryToStr(sortie, resultat);
     return resultat;
 }
 
+} // namespace
+
+std::string EncodeB64(std::string_view texte) {
+    return ParLeCodec(texte, true);
+}
+
 std::string DecodeB64(std::string_view texte) {
-    if (texte.empty()) {
-        return {};
-    }
-    clsB64 codec;
-    codec.Init();
-    clsB64::Octets code;
-    clsB64::Octets octets;
-    std::string resultat;
-    codec.StrToAry(texte, code);
-    codec.Decode(code, octets);
-    codec.AryToStr(octets, resultat);
-    return resultat;
+    return ParLeCodec(texte, false);
 }
 
 std::int32_t ValeurHexa(std::string_view texte) {

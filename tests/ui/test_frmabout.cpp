@@ -6,7 +6,7 @@
 #include "platform/Services.h"
 
 #include "../unit/DossierTemporaire.h"
-#include "DoublesAPropos.h"
+#include "Doubles.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

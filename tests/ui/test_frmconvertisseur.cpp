@@ -1,5 +1,6 @@
 // The converter window on Qt's offscreen platform, with the clipboard and the end of the
 // program replaced by doubles.
+#include "Doubles.h"
 #include "converter/ui/frmConvertisseur.h"
 #include "platform/Services.h"
 
@@ -15,23 +16,8 @@ using namespace monvalor;
 
 namespace {
 
-class PressePapierMemoire final : public IPressePapier {
-public:
-    std::string contenu;
-    std::optional<std::string> LireTexte() override { return contenu; }
-    void EcrireTexte(const std::string& t) override { contenu = t; }
-    void Vider() override { contenu.clear(); }
-};
-
-class SystemeEspion final : public ISysteme {
-public:
-    std::vector<int> fins;
-    long OuvrirDocument(const std::string&, const std::string&) override { return 42; }
-    void Lancer(const std::string&, int) override {}
-    void Terminer(int code) override { fins.push_back(code); }
-    std::string RepertoireDonnees() override { return "."; }
-    std::string RepertoireSysteme() override { return "."; }
-};
+using test::PressePapierMemoire;
+using test::SystemeEspion;
 
 class Convertisseur : public ::testing::Test {
 protected:

@@ -1,4 +1,4 @@
-// Doubles of the platform services that the About window and the start-up welcome use: they
+// Doubles of the platform services for the window tests: they
 // record what the window asks of the system and answer as a test wants.
 #pragma once
 
