@@ -192,20 +192,8 @@ void clsB64::Decode(const Octets& aryIn, Octets& aryOut) const {
     const std::uint8_t* src = aryIn.data();
     const std::uint8_t* const finGroupes = src + (m - m % 4);
     std::uint8_t* dst = aryOut.data();
-
-    while (finGroupes - src >= 16) {
-        for (int g = 0; g < 4; ++g) {
-            const std::uint32_t v = (std::uint32_t{table[src[0]]} << 18) |
-                                    (std::uint32_t{table[src[1]]} << 12) |
-                                    (std::uint32_t{table[src[2]]} << 6) | table[src[3]];
-            dst[0] = static_cast<std::uint8_t>(v >> 16);
-            dst[1] = static_cast<std::uint8_t>(v >> 8);
-            dst[2] = static_cast<std::uint8_t>(v);
-            src += 4;
-            dst += 3;
-        }
-    }
-    while (src != finGroupes) {
+    // Four characters, 24 bits, three bytes.
+    const auto DecoderGroupe = [&] {
         const std::uint32_t v = (std::uint32_t{table[src[0]]} << 18) |
                                 (std::uint32_t{table[src[1]]} << 12) |
                                 (std::uint32_t{table[src[2]]} << 6) | table[src[3]];
@@ -214,6 +202,15 @@ void clsB64::Decode(const Octets& aryIn, Octets& aryOut) const {
         dst[2] = static_cast<std::uint8_t>(v);
         src += 4;
         dst += 3;
+    };
+
+    while (finGroupes - src >= 16) {
+        for (int g = 0; g < 4; ++g) {
+            DecoderGroupe();
+        }
+    }
+    while (src != finGroupes) {
+        DecoderGroupe();
     }
 
     // An incomplete group, padded or not, cannot be decoded: the text was cut or mangled.

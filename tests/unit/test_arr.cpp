@@ -2,6 +2,8 @@
 #include "support/Chaines.h"
 #include "support/Erreur.h"
 
+#include "ErreurLevee.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -17,20 +19,12 @@
 #endif
 
 using namespace monvalor;
+using monvalor::test::ErreurLevee;
 
 namespace {
 
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
-
-template <class F> int ErreurDe(F&& f) {
-    try {
-        f();
-    } catch (const Erreur& e) {
-        return e.Numero();
-    }
-    return 0;
-}
 
 Arr Liste(std::initializer_list<const char*> valeurs) {
     Arr a;
@@ -74,7 +68,7 @@ TEST(Arr, NewListIsEmptyWithRoomForHundred) {
     EXPECT_EQ(a.Capacite(), 100);
     EXPECT_TRUE(a[1].EstVide());
     EXPECT_TRUE(a.Item(100).EstVide());
-    EXPECT_EQ(ErreurDe([&a] { (void)a[101]; }), ErrIndice);
+    EXPECT_EQ(ErreurLevee([&a] { (void)a[101]; }), ErrIndice);
 }
 
 TEST(Arr, AddAppendsAndToStringListsThem) {
@@ -102,7 +96,7 @@ TEST(Arr, ToStringOfAnObjectIsATypeMismatch) {
     Arr a;
     a.Add("a");
     a.Add(std::make_shared<int>(1));
-    EXPECT_EQ(ErreurDe([&a] { (void)a.ToString(); }), ErrType);
+    EXPECT_EQ(ErreurLevee([&a] { (void)a.ToString(); }), ErrType);
 }
 
 TEST(Arr, WritingBeyondCapacityGrowsByHundred) {
@@ -117,7 +111,7 @@ TEST(Arr, WritingBeyondCapacityGrowsByHundred) {
     }
     EXPECT_EQ(a[250], "x");
     EXPECT_TRUE(a[350].EstVide());
-    EXPECT_EQ(ErreurDe([&a] { (void)a[351]; }), ErrIndice);
+    EXPECT_EQ(ErreurLevee([&a] { (void)a[351]; }), ErrIndice);
     // Writing inside the capacity neither grows it nor lowers the count.
     a.Item(300, "y");
     a.Item(10, "z");
@@ -164,7 +158,7 @@ TEST(Arr, LoweringCountHidesAndRaisingRevealsUpToTheNewCapacity) {
     EXPECT_EQ(a.ToString(), "1 : a\r\n2 : b\r\n");
     // Raising the count fits the capacity to it exactly: what lay above is gone.
     EXPECT_EQ(a.Capacite(), 2);
-    EXPECT_EQ(ErreurDe([&a] { (void)a[3]; }), ErrIndice);
+    EXPECT_EQ(ErreurLevee([&a] { (void)a[3]; }), ErrIndice);
     a.Count(3);
     EXPECT_TRUE(a[3].EstVide());
 }
@@ -194,12 +188,12 @@ TEST(Arr, AllocateSetsTheCapacityExactly) {
             if (i <= c.capacite) {
                 EXPECT_EQ(a[i], std::string(1, static_cast<char>('a' + i - 1))) << c.taille;
             } else {
-                EXPECT_EQ(ErreurDe([&a, i] { (void)a[i]; }), ErrIndice) << c.taille;
+                EXPECT_EQ(ErreurLevee([&a, i] { (void)a[i]; }), ErrIndice) << c.taille;
             }
         }
         EXPECT_EQ(a[c.capacite].EstVide(), c.capacite > 3) << c.taille;
         if (c.capacite < kMax) {
-            EXPECT_EQ(ErreurDe([&a, &c] { (void)a[c.capacite + 1]; }), ErrIndice) << c.taille;
+            EXPECT_EQ(ErreurLevee([&a, &c] { (void)a[c.capacite + 1]; }), ErrIndice) << c.taille;
         }
     }
 }
@@ -208,9 +202,9 @@ TEST(Arr, CountAboveCapacityFailsWhereItemsAreRead) {
     Arr a = Liste({"a", "b", "c"});
     a.Allocate(2);
     EXPECT_EQ(a.Count(), 3);
-    EXPECT_EQ(ErreurDe([&a] { (void)a.ToString(); }), ErrIndice);
-    EXPECT_EQ(ErreurDe([&a] { (void)a.Clone(); }), ErrIndice);
-    EXPECT_EQ(ErreurDe([&a] { a.Remove(3); }), ErrIndice);
+    EXPECT_EQ(ErreurLevee([&a] { (void)a.ToString(); }), ErrIndice);
+    EXPECT_EQ(ErreurLevee([&a] { (void)a.Clone(); }), ErrIndice);
+    EXPECT_EQ(ErreurLevee([&a] { a.Remove(3); }), ErrIndice);
     // Writing is allowed and grows the storage again.
     a.Item(3, "C");
     EXPECT_EQ(a.Capacite(), 103);
@@ -252,7 +246,7 @@ TEST(Arr, InvalidIndicesAndCountsRaiseTheirErrors) {
     };
     for (const Cas& c : cas) {
         Arr a = Liste({"a", "b"});
-        EXPECT_EQ(ErreurDe([&] { c.operation(a); }), c.numero) << c.nom;
+        EXPECT_EQ(ErreurLevee([&] { c.operation(a); }), c.numero) << c.nom;
         // A failed operation changes nothing.
         EXPECT_EQ(a.Count(), 2) << c.nom;
         EXPECT_EQ(a.Capacite(), 100) << c.nom;
@@ -268,7 +262,7 @@ TEST(Arr, AddStopsAtTheLargestCount) {
     EXPECT_EQ(a.Count(), kMax);
     EXPECT_EQ(a.Capacite(), kMax);
     EXPECT_TRUE(a[kMax].EstVide());
-    EXPECT_EQ(ErreurDe([&a] { a.Add("x"); }), ErrDepassement);
+    EXPECT_EQ(ErreurLevee([&a] { a.Add("x"); }), ErrDepassement);
     EXPECT_EQ(a.Count(), kMax);
     EXPECT_EQ(a[1], "a");
 }
@@ -277,7 +271,7 @@ TEST(Arr, FailedAddLeavesTheCountAlone) {
     Arr a;
     a.Count(2147483547);
     // The next index would need the storage to grow past what a count can hold.
-    EXPECT_EQ(ErreurDe([&a] { a.Add("x"); }), ErrDepassement);
+    EXPECT_EQ(ErreurLevee([&a] { a.Add("x"); }), ErrDepassement);
     EXPECT_EQ(a.Count(), 2147483547);
     EXPECT_EQ(a.Capacite(), 2147483547);
 }
@@ -310,7 +304,7 @@ TEST(Arr, FromArrayTakesBoundsAndElements) {
         EXPECT_EQ(a.ToString(), c.texte) << c.inf;
         // The old contents are gone, hidden values included.
         EXPECT_EQ(a.Capacite(), c.count) << c.inf;
-        EXPECT_EQ(ErreurDe([&a, &c] { (void)a[c.count + 1]; }), ErrIndice) << c.inf;
+        EXPECT_EQ(ErreurLevee([&a, &c] { (void)a[c.count + 1]; }), ErrIndice) << c.inf;
     }
 }
 
@@ -329,7 +323,7 @@ TEST(Arr, ListFromAnEmptySplitAcceptsNewItems) {
     Arr a;
     a.FromArray(0, {Variant("")});
     EXPECT_EQ(a.Count(), 0);
-    EXPECT_EQ(ErreurDe([&a] { (void)a[1]; }), ErrIndice);
+    EXPECT_EQ(ErreurLevee([&a] { (void)a[1]; }), ErrIndice);
     a.Add("a");
     EXPECT_EQ(a.Count(), 1);
     EXPECT_EQ(a.Capacite(), 101);
@@ -338,8 +332,11 @@ TEST(Arr, ListFromAnEmptySplitAcceptsNewItems) {
 
 TEST(Arr, FromArrayRefusesBoundsACountCannotHold) {
     Arr a = Liste({"a"});
-    EXPECT_EQ(ErreurDe([&a] { a.FromArray(kMax, {Variant("x"), Variant("y")}); }), ErrDepassement);
-    EXPECT_EQ(ErreurDe([&a] { a.FromArray(TableauImmense{}); }), ErrDepassement);
+    EXPECT_EQ(ErreurLevee([&a] {
+                  a.FromArray(kMax, {Variant("x"), Variant("y")});
+              }),
+              ErrDepassement);
+    EXPECT_EQ(ErreurLevee([&a] { a.FromArray(TableauImmense{}); }), ErrDepassement);
     EXPECT_EQ(a.ToString(), "1 : a\r\n");
     a.FromArray(kMax, {});
     EXPECT_EQ(a.Count(), kMax - 1);
@@ -384,7 +381,7 @@ TEST(Arr, CloneKeepsOnlyTheVisibleItems) {
     EXPECT_EQ(copie.Count(), 2);
     EXPECT_EQ(copie.Capacite(), 2);
     EXPECT_EQ(copie.ToString(), "1 : a\r\n2 : b\r\n");
-    EXPECT_EQ(ErreurDe([&copie] { (void)copie[3]; }), ErrIndice);
+    EXPECT_EQ(ErreurLevee([&copie] { (void)copie[3]; }), ErrIndice);
 
     const Arr vide = Arr().Clone();
     EXPECT_EQ(vide.Count(), 0);
@@ -433,19 +430,20 @@ namespace {
     }
     Arr a = Liste({"a"});
     a.Allocate(kMax);
-    if (ErreurDe([&a] { a.Item(kMax, "x"); }) != 7) {
+    if (ErreurLevee([&a] { a.Item(kMax, "x"); }) != 7) {
         std::exit(21);
     }
     a.Count(1000000000);
-    if (ErreurDe([&a] { a.Add("x"); }) != 7 || a.Count() != 1000000000) {
+    if (ErreurLevee([&a] { a.Add("x"); }) != 7 || a.Count() != 1000000000) {
         std::exit(22);
     }
     a.Count(1);
-    if (ErreurDe([&a] { a.FromArray(kMax, {Variant("fin")}); }) != 7 || a.Count() != 1) {
+    if (ErreurLevee([&a] { a.FromArray(kMax, {Variant("fin")}); }) != 7 || a.Count() != 1) {
         std::exit(25);
     }
     Arr b;
-    if (ErreurDe([&b] { b.Item(2147483547, "x"); }) != 7 || b.Count() != 0 || b.Capacite() != 100) {
+    if (ErreurLevee([&b] { b.Item(2147483547, "x"); }) != 7 || b.Count() != 0 ||
+        b.Capacite() != 100) {
         std::exit(23);
     }
     // Both lists stay usable.

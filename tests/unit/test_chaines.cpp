@@ -1,6 +1,8 @@
 #include "support/Chaines.h"
 #include "support/Erreur.h"
 
+#include "ErreurLevee.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,17 +13,9 @@
 #include <vector>
 
 using namespace monvalor;
+using monvalor::test::ErreurLevee;
 
 namespace {
-
-template <class F> int NumeroLeve(F&& f) {
-    try {
-        f();
-    } catch (const Erreur& e) {
-        return e.Numero();
-    }
-    return 0;
-}
 
 std::string Hasard(std::mt19937& gen, std::size_t n, int min = 0, int max = 255) {
     std::uniform_int_distribution<int> octet(min, max);
@@ -130,7 +124,7 @@ TEST(Chaines, Extraire) {
 
     for (const auto& [premier, dernier] : std::vector<std::pair<std::int32_t, std::int32_t>>{
              {0, 3}, {-1, 3}, {INT32_MIN, INT32_MAX}, {5, 3}, {100, 1}, {INT32_MAX, INT32_MIN}}) {
-        EXPECT_EQ(NumeroLeve([&] { Extraire(texte, premier, dernier); }), ErrArgument)
+        EXPECT_EQ(ErreurLevee([&] { Extraire(texte, premier, dernier); }), ErrArgument)
             << premier << " " << dernier;
     }
 }
@@ -184,13 +178,13 @@ TEST(Chaines, ScinderOfAnEmptyTextHasNoPieces) {
 TEST(Chaines, TableauChainesBoundsAndWrites) {
     TableauChaines t;
     EXPECT_EQ(t.UBound(), 0);
-    EXPECT_EQ(NumeroLeve([&] { (void)t[1]; }), ErrIndice);
+    EXPECT_EQ(ErreurLevee([&] { (void)t[1]; }), ErrIndice);
 
     // The in-place form replaces whatever the array held.
     Scinder(t, "a;b;c", ";");
     for (const int hors : {0, -1, 4, INT_MAX, INT_MIN}) {
-        EXPECT_EQ(NumeroLeve([&] { (void)t[hors]; }), ErrIndice) << hors;
-        EXPECT_EQ(NumeroLeve([&] { (void)std::as_const(t)[hors]; }), ErrIndice) << hors;
+        EXPECT_EQ(ErreurLevee([&] { (void)t[hors]; }), ErrIndice) << hors;
+        EXPECT_EQ(ErreurLevee([&] { (void)std::as_const(t)[hors]; }), ErrIndice) << hors;
     }
     t[2] = "B";
     EXPECT_EQ(Morceaux(t), (std::vector<std::string>{"a", "B", "c"}));
@@ -202,7 +196,7 @@ TEST(Chaines, TableauChainesBoundsAndWrites) {
     Scinder(t, "", ";");
     EXPECT_EQ(t.LBound(), 0);
     EXPECT_EQ(t.UBound(), 0);
-    EXPECT_EQ(NumeroLeve([&] { (void)t[1]; }), ErrIndice);
+    EXPECT_EQ(ErreurLevee([&] { (void)t[1]; }), ErrIndice);
     t[0] = "libre";
     EXPECT_EQ(t[0], "libre");
 }
@@ -280,7 +274,7 @@ TEST(Chaines, BrouillerErrors) {
         {"abc", std::string(32768, 'k'), ErrDepassement},
     };
     for (const Cas& c : cas) {
-        EXPECT_EQ(NumeroLeve([&] { Brouiller(c.texte, c.cle); }), c.erreur)
+        EXPECT_EQ(ErreurLevee([&] { Brouiller(c.texte, c.cle); }), c.erreur)
             << c.texte.size() << " " << c.cle.size();
     }
     // An empty text never reaches the key.
@@ -318,7 +312,7 @@ TEST(Chaines, EncodeB64AndDecodeB64) {
 
 TEST(Chaines, DecodeB64PassesCodecErrorsOn) {
     for (const char* code : {"abc", "Zm9v\r\n", "=", "Zm9vY="}) {
-        EXPECT_EQ(NumeroLeve([&] { DecodeB64(code); }), ErrIndice) << code;
+        EXPECT_EQ(ErreurLevee([&] { DecodeB64(code); }), ErrIndice) << code;
     }
 }
 
@@ -374,6 +368,6 @@ TEST(Chaines, ValeurHexaErrors) {
         {std::string(32768, 'z'), ErrDepassement},
     };
     for (const Cas& c : cas) {
-        EXPECT_EQ(NumeroLeve([&] { ValeurHexa(c.texte); }), c.erreur) << c.texte.substr(0, 20);
+        EXPECT_EQ(ErreurLevee([&] { ValeurHexa(c.texte); }), c.erreur) << c.texte.substr(0, 20);
     }
 }

@@ -1,6 +1,8 @@
 #include "dialogs/clsB64.h"
 #include "support/Erreur.h"
 
+#include "ErreurLevee.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +15,7 @@
 #include <vector>
 
 using namespace monvalor;
+using monvalor::test::ErreurLevee;
 using Octets = clsB64::Octets;
 using Lignes = clsB64::Lignes;
 
@@ -38,16 +41,6 @@ Octets Hasard(std::mt19937& gen, std::size_t n) {
         x = static_cast<std::uint8_t>(octet(gen));
     }
     return o;
-}
-
-// Runs `f` and returns the error number it raised, or 0.
-template <class F> int NumeroLeve(F&& f) {
-    try {
-        f();
-    } catch (const Erreur& e) {
-        return e.Numero();
-    }
-    return 0;
 }
 
 struct Vecteur {
@@ -181,7 +174,7 @@ TEST(ClsB64, ForeignCharactersDecodeLikeA) {
         EXPECT_NE(sortie, attendu);
     }
     // A line break is not skipped: lines must be joined before decoding.
-    EXPECT_EQ(NumeroLeve([&] {
+    EXPECT_EQ(ErreurLevee([&] {
                   Octets sortie;
                   b.Decode(O("QUJD\r\nREVG"), sortie);
               }),
@@ -215,13 +208,13 @@ TEST(ClsB64, IncompleteGroupsFailAfterTheOutputIsSized) {
           Cas{"QUJDR=", 2, ""}, Cas{"QUJDRA=", 2, ""}, Cas{"QUJDRUZH=", 5, "ABC"},
           Cas{"QUJDREVGRUhJS==", 7, "ABCDEF"}}) {
         Octets sortie(50, '#');
-        EXPECT_EQ(NumeroLeve([&] { b.Decode(O(c.code), sortie); }), ErrIndice) << c.code;
+        EXPECT_EQ(ErreurLevee([&] { b.Decode(O(c.code), sortie); }), ErrIndice) << c.code;
         ASSERT_EQ(sortie.size(), c.taille) << c.code;
         EXPECT_EQ(S(sortie).substr(0, std::string(c.debut).size()), c.debut) << c.code;
     }
     // A lone "=" fails before the output is touched.
     Octets sortie(5, '#');
-    EXPECT_EQ(NumeroLeve([&] { b.Decode(O("="), sortie); }), ErrIndice);
+    EXPECT_EQ(ErreurLevee([&] { b.Decode(O("="), sortie); }), ErrIndice);
     EXPECT_EQ(S(sortie), "#####");
 }
 
@@ -404,7 +397,7 @@ TEST(ClsB64, UnspanAndSpanErrors) {
     for (const Cas& c : cas) {
         Octets sortie(99, '#');
         std::int16_t taille = c.taille;
-        EXPECT_EQ(NumeroLeve([&] { b.Unspan(c.lignes, sortie, taille, c.separateur); }), c.erreur)
+        EXPECT_EQ(ErreurLevee([&] { b.Unspan(c.lignes, sortie, taille, c.separateur); }), c.erreur)
             << c.lignes.size() << c.separateur;
         EXPECT_EQ(sortie.size(), c.tailleSortie) << c.lignes.size() << c.separateur;
         EXPECT_EQ(taille, c.taille);
@@ -412,7 +405,7 @@ TEST(ClsB64, UnspanAndSpanErrors) {
 
     Lignes lignes{"x"};
     std::int16_t negatif = -76;
-    EXPECT_EQ(NumeroLeve([&] { b.Span(O("abc"), lignes, negatif, "\r\n"); }), ErrIndice);
+    EXPECT_EQ(ErreurLevee([&] { b.Span(O("abc"), lignes, negatif, "\r\n"); }), ErrIndice);
     EXPECT_EQ(lignes, Lignes{"x"});
     EXPECT_EQ(negatif, -76);
 }
@@ -487,11 +480,11 @@ TEST_F(ClsB64Fichiers, PathsAreWindows1252) {
 TEST_F(ClsB64Fichiers, FileErrors) {
     const clsB64 b;
     Octets lu{'#'};
-    EXPECT_EQ(NumeroLeve([&] { b.Load(Chemin("absent.bin"), lu); }), ErrFichierIntrouvable);
+    EXPECT_EQ(ErreurLevee([&] { b.Load(Chemin("absent.bin"), lu); }), ErrFichierIntrouvable);
     EXPECT_EQ(lu, Octets{'#'});
-    EXPECT_EQ(NumeroLeve([&] { b.Load(Chemin("absent/x.bin"), lu); }), ErrFichierIntrouvable);
-    EXPECT_EQ(NumeroLeve([&] { b.Load(dossier_.string(), lu); }), ErrAccesChemin);
+    EXPECT_EQ(ErreurLevee([&] { b.Load(Chemin("absent/x.bin"), lu); }), ErrFichierIntrouvable);
+    EXPECT_EQ(ErreurLevee([&] { b.Load(dossier_.string(), lu); }), ErrAccesChemin);
     EXPECT_EQ(lu, Octets{'#'});
-    EXPECT_EQ(NumeroLeve([&] { b.Save(O("x"), Chemin("absent/x.bin")); }), ErrAccesChemin);
-    EXPECT_EQ(NumeroLeve([&] { b.Save(O("x"), dossier_.string()); }), ErrAccesChemin);
+    EXPECT_EQ(ErreurLevee([&] { b.Save(O("x"), Chemin("absent/x.bin")); }), ErrAccesChemin);
+    EXPECT_EQ(ErreurLevee([&] { b.Save(O("x"), dossier_.string()); }), ErrAccesChemin);
 }

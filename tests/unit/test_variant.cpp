@@ -1,6 +1,8 @@
 #include "support/Erreur.h"
 #include "support/Variant.h"
 
+#include "ErreurLevee.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,18 +13,9 @@
 #include <vector>
 
 using namespace monvalor;
+using monvalor::test::ErreurLevee;
 
 namespace {
-
-// Runs `f` and returns the error number it raised, or 0 when it raised none.
-template <class F> int ErreurDe(F&& f) {
-    try {
-        f();
-    } catch (const Erreur& e) {
-        return e.Numero();
-    }
-    return 0;
-}
 
 struct Point {
     int x = 0;
@@ -104,8 +97,8 @@ TEST(Variant, OtherKindsAsText) {
 }
 
 TEST(Variant, ObjectHasNoText) {
-    EXPECT_EQ(ErreurDe([] { (void)Variant(std::make_shared<Point>()).Texte(); }), ErrType);
-    EXPECT_EQ(ErreurDe([] { (void)Variant(std::shared_ptr<Point>()).Texte(); }), ErrType);
+    EXPECT_EQ(ErreurLevee([] { (void)Variant(std::make_shared<Point>()).Texte(); }), ErrType);
+    EXPECT_EQ(ErreurLevee([] { (void)Variant(std::shared_ptr<Point>()).Texte(); }), ErrType);
 }
 
 TEST(Variant, StrictAccessorsRefuseOtherKinds) {
@@ -114,14 +107,14 @@ TEST(Variant, StrictAccessorsRefuseOtherKinds) {
     EXPECT_TRUE(booleen.Booleen());
     EXPECT_EQ(texte.Chaine(), "t");
     for (const Variant* v : {&booleen, &texte, &vide, &nul}) {
-        EXPECT_EQ(ErreurDe([v] { (void)v->Nombre(); }), ErrType) << *v;
+        EXPECT_EQ(ErreurLevee([v] { (void)v->Nombre(); }), ErrType) << *v;
     }
     for (const Variant* v : {&nombre, &texte, &vide, &nul}) {
-        EXPECT_EQ(ErreurDe([v] { (void)v->Booleen(); }), ErrType) << *v;
+        EXPECT_EQ(ErreurLevee([v] { (void)v->Booleen(); }), ErrType) << *v;
     }
     for (const Variant* v : {&nombre, &booleen, &vide, &nul}) {
-        EXPECT_EQ(ErreurDe([v] { (void)v->Chaine(); }), ErrType) << *v;
-        EXPECT_EQ(ErreurDe([v] { (void)v->Objet<Point>(); }), ErrType) << *v;
+        EXPECT_EQ(ErreurLevee([v] { (void)v->Chaine(); }), ErrType) << *v;
+        EXPECT_EQ(ErreurLevee([v] { (void)v->Objet<Point>(); }), ErrType) << *v;
     }
 }
 
@@ -134,7 +127,7 @@ TEST(Variant, ObjectsAreSharedAndTyped) {
     EXPECT_EQ(p->x, 7);
     EXPECT_EQ(v.Objet<Point>().get(), p.get());
     EXPECT_EQ(v.Objet<const Point>().get(), p.get());
-    EXPECT_EQ(ErreurDe([&v] { (void)v.Objet<int>(); }), ErrType);
+    EXPECT_EQ(ErreurLevee([&v] { (void)v.Objet<int>(); }), ErrType);
     EXPECT_EQ(Variant(std::shared_ptr<Point>()).Objet<Point>(), nullptr);
 }
 
