@@ -2,6 +2,8 @@
 #include "support/Ansi.h"
 #include "support/Erreur.h"
 
+#include "ErreurLevee.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,287 +21,161 @@
 
 using namespace monvalor;
 using namespace std::string_literals;
+using monvalor::test::ErreurLevee;
 
 namespace {
 
-// Independent writer: the C library's %.15g, which follows the same 15-digit and exponent
-// thresholds, turned into the French form.
-std::string Reference(double v) {
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// The C library's %.15g, which follows the same 15-digit and exponent thresholds.
+std::string G15(double v) {
     char tampon[64];
     std::snprintf(tampon, sizeof tampon, "%.15g", v);
-    std::string s(tampon);
-    for (char& c : s) {
-        if (c == '.') {
-            c = ',';
-        } else if (c == 'e') {
-            c = 'E';
-        }
-    }
-    return s == "-0" ? "0" : s;
+    return tampon;
 }
 
-// The value rounded to 15 significant digits, through the C library.
-double Quinze(double v) {
-    char tampon[64];
-    std::snprintf(tampon, sizeof tampon, "%.15g", v);
-    return std::strtod(tampon, nullptr);
-}
-
-std::optional<int> ErreurDe(std::string_view texte) {
-    try {
-        (void)LireNombre(texte);
-        return std::nullopt;
-    } catch (const Erreur& e) {
-        return e.Numero();
-    }
-}
-
+// Bitwise, so that -0 and 0 differ.
 bool MemeDouble(double a, double b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
-
-// ---------------------------------------------------------------------------------------------
 
 TEST(ConversionsNormaliser, TurnsEveryPointIntoACommaAndNothingElse) {
     struct Cas {
         std::string avant, apres;
     };
-    for (const Cas& c :
-         {Cas{"12.50", "12,50"}, Cas{"1.234,56", "1,234,56"}, Cas{" 12.5 ", " 12,5 "},
-          Cas{"a.b..c", "a,b,,c"}, Cas{"", ""}, Cas{"\x80 1.5\xA0", "\x80 1,5\xA0"},
-          Cas{"..", ",,"}, Cas{"x\0.y"s, "x\0,y"s}}) {
+    for (const Cas& c : {Cas{"12.50", "12,50"}, Cas{".a..b.", ",a,,b,"}, Cas{"", ""},
+                         Cas{"\x80 1.5\xA0", "\x80 1,5\xA0"}, Cas{"x\0.y"s, "x\0,y"s}}) {
         EXPECT_EQ(NormaliserMontant(c.avant), c.apres);
     }
 }
 
-TEST(ConversionsLire, AcceptedTexts) {
-    struct Cas {
-        std::string texte;
-        double valeur;
-    };
-    const std::vector<Cas> cas = {
-        {"0", 0.0},
-        {"12,5", 12.5},
-        {"12,50", 12.5},
-        {" 12,5 ", 12.5},
-        {"   12,5", 12.5},
-        {"\t12,5\r\n", 12.5},
-        {"\r\n\t 7 \t\r\n", 7.0},
-        {"\xA0"
-         "12,5\xA0",
-         12.5},
-        {"-50", -50.0},
-        {"+50", 50.0},
-        {"5,", 5.0},
-        {",5", 0.5},
-        {"+,5", 0.5},
-        {"-,5", -0.5},
-        {"007", 7.0},
-        {"0,01", 0.01},
-        {"19,6", 19.6},
-        // grouping by threes
-        {"1 234,56", 1234.56},
-        {"1\xA0"
-         "234,56",
-         1234.56},
-        {"12 345 678", 12345678.0},
-        {"123\xA0"
-         "456\xA0"
-         "789",
-         123456789.0},
-        {"-1 234", -1234.0},
-        {"+999 999,5", 999999.5},
-        {"1 234,", 1234.0},
-        // the euro sign, before or after, with or without one blank
-        {"12,50 \x80", 12.5},
-        {"12,50\x80", 12.5},
-        {"12,50\xA0\x80", 12.5},
-        {"\x80"
-         "12,50",
-         12.5},
-        {"\x80 12,50", 12.5},
-        {"\x80\xA0"
-         "12,50",
-         12.5},
-        {"-12,50 \x80", -12.5},
-        {"\x80-12,50", -12.5},
-        {"\x80 -12,50", -12.5},
-        {"\x80+3", 3.0},
-        {"1 234,56 \x80", 1234.56},
-        {"1\xA0"
-         "234,56\xA0\x80",
-         1234.56},
-        {" \x80 1 234 \t", 1234.0},
-        {"\t12 \x80\r\n", 12.0},
-        // long digit strings
-        {"1" + std::string(308, '0'), 1e308},
-        {"1" + std::string(299, '0'), 1e299},
-        {"0," + std::string(299, '0') + "1", 1e-300},
-        {"0,1000000000000000055511151231257827021181583404541015625", 0.1},
-        {"9007199254740993", 9007199254740992.0},
-        {"9007199254740993," + std::string(300, '0') + "1", 9007199254740994.0},
-        {"179769313486231570814527423731704356798070567525844996598917476803157260780028538760"
-         "589558632766878171540458953514382464234321326889464182768467546703537516986049910576"
-         "551282076245490090389328944075868508455133942304583236903222948165808559332123348274"
-         "797826204144723168738177180919299881250404026184124858368",
-         DBL_MAX},
-    };
-    for (const Cas& c : cas) {
-        SCOPED_TRACE(AnsiVersUtf8(c.texte));
-        EXPECT_TRUE(EstMontant(c.texte));
-        const auto v = EssayerLireNombre(c.texte);
-        ASSERT_TRUE(v.has_value());
-        EXPECT_TRUE(MemeDouble(*v, c.valeur)) << *v;
-        EXPECT_TRUE(MemeDouble(LireNombre(c.texte), c.valeur));
+// In the reading tables '~' stands for the euro sign and '_' for the no-break space.
+std::string Ansi(std::string t) {
+    std::replace(t.begin(), t.end(), '~', '\x80');
+    std::replace(t.begin(), t.end(), '_', '\xA0');
+    return t;
+}
+
+void VerifierLu(const std::string& t, double valeur) {
+    SCOPED_TRACE(AnsiVersUtf8(t.substr(0, 30)));
+    EXPECT_TRUE(EstMontant(t));
+    const auto v = EssayerLireNombre(t);
+    ASSERT_TRUE(v.has_value());
+    EXPECT_TRUE(MemeDouble(*v, valeur)) << *v;
+    EXPECT_TRUE(MemeDouble(LireNombre(t), valeur));
+}
+
+struct Lu {
+    const char* texte;
+    double valeur;
+};
+
+TEST(ConversionsLire, SignsSeparatorsAndWhiteAround) {
+    const Lu cas[] = {{"0", 0.0},       {"-0", -0.0},   {"\r\n\t 7 \t\r\n", 7.0},
+                      {"_12,5_", 12.5}, {"-50", -50.0}, {"+50", 50.0},
+                      {"5,", 5.0},      {",5", 0.5},    {"-,5", -0.5},
+                      {"007", 7.0}};
+    for (const Lu& c : cas) {
+        VerifierLu(Ansi(c.texte), c.valeur);
     }
 }
 
-TEST(ConversionsLire, ZeroKeepsItsSignAndTinyValuesReadAsZero) {
-    EXPECT_TRUE(std::signbit(LireNombre("-0")));
-    EXPECT_FALSE(std::signbit(LireNombre("0")));
-    const double minuscule = LireNombre("0," + std::string(400, '0') + "1");
-    EXPECT_EQ(minuscule, 0.0);
-    EXPECT_FALSE(std::signbit(minuscule));
-    const double negatif = LireNombre("-0," + std::string(400, '0') + "1");
-    EXPECT_EQ(negatif, 0.0);
-    EXPECT_TRUE(std::signbit(negatif));
-    // Subnormal values still read as themselves.
-    EXPECT_EQ(LireNombre("0," + std::string(310, '0') + "5"), 5e-311);
+TEST(ConversionsLire, GroupsOfThreeAndTheEuroSignWithAtMostOneBlank) {
+    const Lu cas[] = {{"1 234,56", 1234.56},   {"123_456_789", 123456789.0},
+                      {"-1 234", -1234.0},     {"1 234,", 1234.0},
+                      {"12,50~", 12.5},        {"-12,50 ~", -12.5},
+                      {"1_234,56_~", 1234.56}, {"~-12,50", -12.5},
+                      {"~ -12,50", -12.5},     {"~_12,50", 12.5},
+                      {" ~ 1 234 \t", 1234.0}, {"\t12 ~\r\n", 12.0}};
+    for (const Lu& c : cas) {
+        VerifierLu(Ansi(c.texte), c.valeur);
+    }
+}
+
+TEST(ConversionsLire, LongDigitStringsAreCorrectlyRounded) {
+    const std::string zeros400(400, '0');
+    VerifierLu("1" + std::string(308, '0'), 1e308);
+    VerifierLu("0," + std::string(299, '0') + "1", 1e-300);
+    VerifierLu("0,1000000000000000055511151231257827021181583404541015625", 0.1);
+    VerifierLu("9007199254740993", 9007199254740992.0);
+    VerifierLu("9007199254740993," + std::string(300, '0') + "1", 9007199254740994.0);
+    VerifierLu("0," + std::string(310, '0') + "5", 5e-311);
+    // Below the smallest double is zero, with its sign.
+    VerifierLu("0," + zeros400 + "1", 0.0);
+    VerifierLu("-0," + zeros400 + "1", -0.0);
+    VerifierLu("17976931348623157081452742373170435679807056752584499659891747680315726078002853876"
+               "05895586327668781715404589535143824642343213268894641827684675467035375169860499105"
+               "76551282076245490090389328944075868508455133942304583236903222948165808559332123348"
+               "274797826204144723168738177180919299881250404026184124858368",
+               DBL_MAX);
 }
 
 TEST(ConversionsLire, RefusedTexts) {
     const std::vector<std::string> refus = {
-        "", " ", "\t\r\n", "\xA0", "   \xA0 ",
-        // lone signs and separators
-        ",", "-", "+", "-,", "+,", ",,",
-        // more than one separator, or a point
-        "1,234,56", "1,,5", "12.50", "12.5", "1.234,56", "1.5,2",
+        "", "\t\r\n", "   _ ", ",", "+", "-,", "1,234,56", "1,,5", "12.5", "1.234,56",
         // notations that are not read
-        "1e5", "1E5", "1,5E+16", "1E-05", "0x1A", "&H1A", "(12)", "12%", "1/2", "Inf", "nan", "12a",
-        "a12", "abc", "1 2", "12\v", "\f12", "1_000", "1'000",
-        // grouping other than by threes
-        "1234 567", "1 23", "1 2345", "1  234", "1 234 56",
-        "1 234\xA0"
-        "567",
-        " 1 234 5", "1 234,567 890", ",123 456", "1\t234", "0001 234",
+        "1e5", "1,5E+16", "1E-05", "0x1A", "&H1A", "Inf", "nan", "12a", "a12", "12\v", "\f12",
+        // grouping other than by threes with one kind of blank
+        "1234 567", "1 23", "1 2345", "1  234", "1 234 56", "1 234_567", "1 234,567 890", "1\t234",
         // signs out of place
-        "- 12", "12-", "--12", "+-12", "-+12", "12 -", "1-2", "-\x80 12",
-        "+\x80"
-        "12",
-        "- \x80 12",
-        // the euro sign out of place, twice, or too far
-        "\x80", "\x80 ", " \x80-",
-        "\x80\x80"
-        "12",
-        "\x80"
-        "12\x80",
-        "12 \x80 \x80", "12  \x80", "\x80  12", "12\t\x80", "\x80\t12", "12\r\n\x80",
-        "1\x80"
-        "2",
-        "\x80,", "12 \xA0\x80",
-        // other currencies and letters
-        "12 F", "12 FF", "$12", "12 EUR",
-        "\xA3"
-        "12",
-        // embedded NUL
-        "12\0"s,
-        "\0"
-        "12"s,
+        "- 12", "12-", "+-12", "-~ 12",
+        // the euro sign alone, twice, too far or in the middle; other currencies
+        "~ ", "~~12", "~12~", "12  ~", "~  12", "12\t~", "~\t12", "12 _~", "1~2", "~,", "12 F",
+        "12\xA3", "12\0"s, "\0 12"s,
         // too large for a double
-        std::string(400, '9'), "2" + std::string(308, '0'), "-" + std::string(400, '9'),
-        "18" + std::string(307, '0')};
-    for (const std::string& t : refus) {
-        SCOPED_TRACE(AnsiVersUtf8(t));
+        "18" + std::string(307, '0'), "-" + std::string(400, '9')};
+    for (const std::string& texte : refus) {
+        const std::string t = Ansi(texte);
+        SCOPED_TRACE(AnsiVersUtf8(t.substr(0, 30)));
         EXPECT_FALSE(EstMontant(t));
         EXPECT_FALSE(EssayerLireNombre(t).has_value());
-        EXPECT_EQ(ErreurDe(t), std::optional<int>(13));
+        EXPECT_EQ(ErreurLevee([&t] { (void)LireNombre(t); }), ErrType);
     }
 }
 
 // An independent statement of the reading rule, checked against the reader on generated
-// texts: the text is taken apart by splitting rather than scanned, the value comes from strtod.
-bool ToutChiffres(const std::string& s) {
-    return s.find_first_not_of("0123456789") == std::string::npos;
-}
-
-std::vector<std::string> Couper(const std::string& s, char separateur) {
-    std::vector<std::string> morceaux(1);
-    for (char c : s) {
-        if (c == separateur) {
-            morceaux.emplace_back();
-        } else {
-            morceaux.back().push_back(c);
-        }
-    }
-    return morceaux;
-}
-
-bool EntiersValides(const std::string& s) {
-    for (char separateur : {' ', '\xA0'}) {
-        const auto groupes = Couper(s, separateur);
-        if (groupes.size() == 1) {
-            continue;
-        }
-        if (groupes[0].empty() || groupes[0].size() > 3 || !ToutChiffres(groupes[0])) {
-            return false;
-        }
-        for (std::size_t k = 1; k < groupes.size(); ++k) {
-            if (groupes[k].size() != 3 || !ToutChiffres(groupes[k])) {
-                return false;
-            }
-        }
-        return true;
-    }
-    return ToutChiffres(s);
-}
-
+// texts: the text is taken apart piece by piece rather than scanned, the value comes from strtod.
 std::optional<double> LectureDeReference(std::string t) {
-    const std::string espaces = " \xA0\t\r\n";
-    const auto premier = t.find_first_not_of(espaces);
-    if (premier == std::string::npos) {
+    const auto blanc = [](char c) { return c == ' ' || c == '\xA0'; };
+    const auto chiffres = [](const std::string& s) {
+        return s.find_first_not_of("0123456789") == std::string::npos;
+    };
+    const char* const espaces = " \xA0\t\r\n";
+    t.erase(0, t.find_first_not_of(espaces));
+    t.erase(t.find_last_not_of(espaces) + 1);
+    if (std::count(t.begin(), t.end(), '\x80') > 1) {
         return std::nullopt;
     }
-    t = t.substr(premier, t.find_last_not_of(espaces) - premier + 1);
-
-    const auto euros = std::count(t.begin(), t.end(), '\x80');
-    if (euros > 1) {
-        return std::nullopt;
+    if (t.starts_with('\x80')) {
+        t.erase(0, t.size() > 1 && blanc(t[1]) ? 2 : 1);
+    } else if (t.ends_with('\x80')) {
+        t.resize(t.size() - (t.size() > 1 && blanc(t[t.size() - 2]) ? 2 : 1));
     }
-    if (euros == 1) {
-        if (t.front() == '\x80') {
-            t.erase(0, 1);
-            if (!t.empty() && (t.front() == ' ' || t.front() == '\xA0')) {
-                t.erase(0, 1);
-            }
-        } else if (t.back() == '\x80') {
-            t.pop_back();
-            if (!t.empty() && (t.back() == ' ' || t.back() == '\xA0')) {
-                t.pop_back();
-            }
-        } else {
+    const std::string signe = t.starts_with('+') || t.starts_with('-') ? t.substr(0, 1) : "";
+    const std::size_t virgule = t.find(',', signe.size());
+    std::string entiers = t.substr(signe.size(), virgule - signe.size());
+    const std::string decimales = virgule == std::string::npos ? "" : t.substr(virgule + 1);
+    // Groups: the first of 1 to 3 digits, then a separator and 3 digits each time.
+    const std::size_t groupe = entiers.find_first_of(" \xA0");
+    if (groupe != std::string::npos) {
+        if (groupe == 0 || groupe > 3 || (entiers.size() - groupe) % 4 != 0) {
             return std::nullopt;
         }
+        std::string sans;
+        for (std::size_t k = 0; k < entiers.size(); ++k) {
+            if (k < groupe || (k - groupe) % 4 != 0) {
+                sans += entiers[k];
+            } else if (entiers[k] != entiers[groupe]) {
+                return std::nullopt;
+            }
+        }
+        entiers = sans;
     }
-
-    std::string signe;
-    if (!t.empty() && (t.front() == '+' || t.front() == '-')) {
-        signe = t.substr(0, 1);
-        t.erase(0, 1);
-    }
-    const auto parties = Couper(t, ',');
-    if (parties.size() > 2 || !EntiersValides(parties[0]) ||
-        (parties.size() == 2 && !ToutChiffres(parties[1])) ||
-        t.find_first_of("0123456789") == std::string::npos) {
+    if (!chiffres(entiers) || !chiffres(decimales) || entiers.size() + decimales.size() == 0) {
         return std::nullopt;
     }
-    std::string c = signe;
-    for (char ch : parties[0]) {
-        if (ch != ' ' && ch != '\xA0') {
-            c.push_back(ch);
-        }
-    }
-    c += "." + (parties.size() == 2 ? parties[1] : std::string());
-    return std::strtod(c.c_str(), nullptr);
+    return std::strtod((signe + entiers + "." + decimales).c_str(), nullptr);
 }
 
 TEST(ConversionsLire, GeneratedTextsReadTheSameEveryWay) {
@@ -312,92 +188,44 @@ TEST(ConversionsLire, GeneratedTextsReadTheSameEveryWay) {
     int lus = 0;
     for (int n = 0; n < 100000; ++n) {
         std::string t;
-        const int l = longueur(alea);
-        for (int k = 0; k < l; ++k) {
+        for (int k = longueur(alea); k > 0; --k) {
             t.push_back(alphabet[lettre(alea)]);
         }
         const bool montant = EstMontant(t);
-        const std::optional<int> erreur = ErreurDe(t);
-        ASSERT_EQ(montant, !erreur.has_value()) << AnsiVersUtf8(t);
+        const int erreur = ErreurLevee([&t] { (void)LireNombre(t); });
+        ASSERT_EQ(erreur, montant ? 0 : int{ErrType}) << AnsiVersUtf8(t);
         const auto reference = LectureDeReference(t);
         ASSERT_EQ(montant, reference.has_value()) << AnsiVersUtf8(t);
         if (montant) {
             ++lus;
             ASSERT_TRUE(MemeDouble(LireNombre(t), *reference)) << AnsiVersUtf8(t);
             ASSERT_TRUE(MemeDouble(*EssayerLireNombre(t), *reference)) << AnsiVersUtf8(t);
-        } else {
-            ASSERT_EQ(erreur, std::optional<int>(13));
         }
     }
-    // The generator must reach the accepting side often enough for the comparison to mean
-    // something.
+    // Enough accepted texts for the comparison to mean something.
     EXPECT_GT(lus, 5000);
 }
-
-// ---------------------------------------------------------------------------------------------
 
 TEST(ConversionsEcrire, Table) {
     struct Cas {
         double valeur;
         const char* texte;
     };
-    const Cas cas[] = {
-        {15.24, "15,24"},
-        {1234.5, "1234,5"},
-        {3.0, "3"},
-        {-0.5, "-0,5"},
-        {0.0, "0"},
-        {-0.0, "0"},
-        {0.1 + 0.2, "0,3"},
-        {0.1, "0,1"},
-        {100.0, "100"},
-        {2.0 / 3.0, "0,666666666666667"},
-        {-2.0 / 3.0, "-0,666666666666667"},
-        {1e14, "100000000000000"},
-        {999999999999999.0, "999999999999999"},
-        {-999999999999999.0, "-999999999999999"},
-        {1e15, "1E+15"},
-        {9.999999999999999e14, "1E+15"},
-        {std::nextafter(1e15, 0.0), "1E+15"},
-        {1.5e16, "1,5E+16"},
-        {-1.5e16, "-1,5E+16"},
-        {123456789012345678.0, "1,23456789012346E+17"},
-        {1e100, "1E+100"},
-        {0.0001, "0,0001"},
-        {std::nextafter(0.0001, 0.0), "0,0001"},
-        {0.000123456, "0,000123456"},
-        {0.00009, "9E-05"},
-        {1e-5, "1E-05"},
-        {-1e-20, "-1E-20"},
-        {1e-100, "1E-100"},
-        {DBL_MAX, "1,79769313486232E+308"},
-        {-DBL_MAX, "-1,79769313486232E+308"},
-        {5e-324, "4,94065645841247E-324"},
-        {123456.7890123456, "123456,789012346"},
-        {99999.99999999999, "100000"},
-    };
-    for (const Cas& c : cas) {
+    // Each side of the thresholds of the exponent form, and roundings that carry.
+    for (const Cas& c :
+         {Cas{0.0, "0"}, Cas{-0.0, "0"}, Cas{100.0, "100"},
+          Cas{-0.66666666666666663, "-0,666666666666667"}, Cas{99999.99999999999, "100000"},
+          Cas{999999999999999.0, "999999999999999"}, Cas{999999999999999.875, "1E+15"},
+          Cas{1e15, "1E+15"}, Cas{0.0001, "0,0001"}, Cas{9.9999999999999991e-05, "0,0001"},
+          Cas{0.00009, "9E-05"}, Cas{1e-5, "1E-05"}, Cas{DBL_MAX, "1,79769313486232E+308"},
+          Cas{5e-324, "4,94065645841247E-324"}}) {
         EXPECT_EQ(EcrireNombre(c.valeur), c.texte) << c.valeur;
-    }
-}
-
-TEST(ConversionsEcrire, NonFiniteValuesOverflow) {
-    for (double v :
-         {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
-          std::numeric_limits<double>::quiet_NaN()}) {
-        try {
-            (void)EcrireNombre(v);
-            ADD_FAILURE() << v;
-        } catch (const Erreur& e) {
-            EXPECT_EQ(e.Numero(), 6);
-        }
     }
 }
 
 TEST(ConversionsEcrire, AgreesWithTheCLibraryOverEveryMagnitude) {
     std::mt19937_64 alea(7);
-    int essais = 0;
-    while (essais < 50000) {
+    for (int essais = 0; essais < 50000;) {
         const std::uint64_t bits = alea();
         double v;
         std::memcpy(&v, &bits, sizeof v);
@@ -405,7 +233,10 @@ TEST(ConversionsEcrire, AgreesWithTheCLibraryOverEveryMagnitude) {
             continue;
         }
         ++essais;
-        ASSERT_EQ(EcrireNombre(v), Reference(v)) << v;
+        std::string attendu = G15(v);
+        std::replace(attendu.begin(), attendu.end(), '.', ',');
+        std::replace(attendu.begin(), attendu.end(), 'e', 'E');
+        ASSERT_EQ(EcrireNombre(v), attendu == "-0" ? "0" : attendu) << v;
     }
 }
 
@@ -418,45 +249,23 @@ TEST(ConversionsEcrire, RoundTripsThroughTheReader) {
         if (d < 1e-4 || d >= 1e15) {
             continue;
         }
-        if (signe(alea) != 0) {
-            d = -d;
-        }
+        d = signe(alea) != 0 ? -d : d;
         const std::string texte = EcrireNombre(d);
-        ASSERT_EQ(texte.find('.'), std::string::npos) << texte;
         const auto relu = EssayerLireNombre(texte);
         ASSERT_TRUE(relu.has_value()) << texte;
-        ASSERT_TRUE(MemeDouble(*relu, Quinze(d))) << texte;
+        ASSERT_TRUE(MemeDouble(*relu, std::strtod(G15(d).c_str(), nullptr))) << texte;
     }
 }
-
-// ---------------------------------------------------------------------------------------------
 
 TEST(ConversionsArrondir, HalvesGoToTheEvenCent) {
     struct Cas {
         double valeur, attendu;
     };
-    const Cas cas[] = {
-        {0.125, 0.12},
-        {0.375, 0.38},
-        {0.625, 0.62},
-        {0.875, 0.88},
-        {1.125, 1.12},
-        {-0.125, -0.12},
-        {-0.375, -0.38},
-        {-1.125, -1.12},
-        {2.5, 2.5},
-        {15.2449, 15.24},
-        {15.245001, 15.25},
-        {0.004, 0.0},
-        {0.006, 0.01},
-        {-0.006, -0.01},
-        {1e15, 1e15},
-        // stored a little below the half, but their product by 100 rounds to the half (2.675) or
-        // stays below it (1.005)
-        {2.675, 2.68},
-        {1.005, 1.0},
-        {1.005, 1.0},
-    };
+    // 2.675 and 1.005 are stored a little below the half, but their product by 100 rounds to
+    // the half (2.675) or stays below it (1.005).
+    const Cas cas[] = {{0.125, 0.12},   {0.375, 0.38},    {-0.125, -0.12},    {-0.375, -0.38},
+                       {-0.005, 0.0},   {15.2449, 15.24}, {15.245001, 15.25}, {0.004, 0.0},
+                       {-0.006, -0.01}, {1e15, 1e15},     {2.675, 2.68},      {1.005, 1.0}};
     for (const Cas& c : cas) {
         EXPECT_EQ(Arrondir(c.valeur), c.attendu) << c.valeur;
     }
@@ -476,25 +285,15 @@ TEST(ConversionsArrondir, DoesNotDependOnTheRoundingMode) {
     }
 }
 
-TEST(ConversionsArrondir, NegativeValuesThatRoundToZeroWriteAsZero) {
-    EXPECT_EQ(EcrireNombre(Arrondir(-0.004)), "0");
-    EXPECT_EQ(EcrireNombre(Arrondir(-0.005)), "0");
-}
-
-TEST(ConversionsArrondir, OverflowFails) {
-    EXPECT_NO_THROW((void)Arrondir(1e306));
-    for (double v : {1e307, -1e307, DBL_MAX, std::numeric_limits<double>::infinity(),
-                     std::numeric_limits<double>::quiet_NaN()}) {
-        try {
-            (void)Arrondir(v);
-            ADD_FAILURE() << v;
-        } catch (const Erreur& e) {
-            EXPECT_EQ(e.Numero(), 6);
-        }
+TEST(ConversionsArrondir, OverflowAndNonFiniteValuesAreError6) {
+    EXPECT_EQ(ErreurLevee([] { (void)Arrondir(1e306); }), 0);
+    for (double v : {1e307, -1e307, DBL_MAX, kInf, kNaN}) {
+        EXPECT_EQ(ErreurLevee([v] { (void)Arrondir(v); }), ErrDepassement) << v;
+    }
+    for (double v : {kInf, -kInf, kNaN}) {
+        EXPECT_EQ(ErreurLevee([v] { (void)EcrireNombre(v); }), ErrDepassement) << v;
     }
 }
-
-// ---------------------------------------------------------------------------------------------
 
 using Figures = std::vector<std::optional<std::string>>;
 
@@ -510,20 +309,15 @@ TEST(ConversionsCalculer, Table) {
     };
     const std::vector<Cas> cas = {
         {"100", "19,6", {"15,24", "655,96", "19,6", "83,61", "119,6", "80,4"}},
-        {"0", "19,6", {"0", "0", "0", "0", "0", "0"}},
         {"-0", "19,6", {"0", "0", "0", "0", "0", "0"}},
-        {"12,50", "19,6", {"1,91", "81,99", "2,45", "10,45", "14,95", "10,05"}},
-        {" 12,5 ", "19,6", {"1,91", "81,99", "2,45", "10,45", "14,95", "10,05"}},
         {"12,50 \x80", "19,6", {"1,91", "81,99", "2,45", "10,45", "14,95", "10,05"}},
         {"1", "12,5", {"0,15", "6,56", "0,12", "0,89", "1,12", "0,88"}},
-        {"100", "", {"15,24", "655,96", _, _, _, _}},
         {"100", "19.6", {"15,24", "655,96", _, _, _, _}},
         {"100", "-100", {"15,24", "655,96", "-100", _, "0", "200"}},
-        {"-50", "19,6", {"-7,62", "-327,98", "-9,8", "-41,81", "-59,8", "-40,2"}},
-        {"0,01", "19,6", {"0", "0,07", "0", "0,01", "0,01", "0,01"}},
+        {"-1000000",
+         "19,6",
+         {"-152449,02", "-6559570", "-196000", "-836120,4", "-1196000", "-804000"}},
         {"1.234,56", "19,6", {_, _, _, _, _, _}},
-        {"abc", "19,6", {_, _, _, _, _, _}},
-        {"", "", {_, _, _, _, _, _}},
         // 0 / 0 in the amount before tax; the tax is -0 and writes as 0
         {"0", "-100", {"0", "0", "0", _, "0", "0"}},
         // overflow of the amount times the rate of the franc only
@@ -542,14 +336,7 @@ TEST(ConversionsCalculer, Table) {
     }
 }
 
-TEST(ConversionsCalculer, ClipboardTextsGoThroughNormalisationFirst) {
-    EXPECT_EQ(NormaliserMontant("12.50"), "12,50");
-    EXPECT_TRUE(EstMontant(NormaliserMontant("12.50")));
-    EXPECT_FALSE(EstMontant(NormaliserMontant("1.234,56")));
-    EXPECT_TRUE(EstMontant(NormaliserMontant(" 12.5 ")));
-}
-
-TEST(ConversionsCalculer, EveryFigureUsesTheDecimalComma) {
+TEST(ConversionsCalculer, EveryFigureReadsBackAsAnAmount) {
     std::mt19937 alea(3);
     std::uniform_int_distribution<int> centimes(-10000000, 10000000);
     std::uniform_int_distribution<int> taux(-500, 500);
@@ -558,18 +345,11 @@ TEST(ConversionsCalculer, EveryFigureUsesTheDecimalComma) {
         const std::string t = EcrireNombre(taux(alea) / 10.0);
         for (const auto& f : EnListe(CalculerConversions(montant, t))) {
             if (f) {
-                EXPECT_EQ(f->find('.'), std::string::npos) << *f;
                 EXPECT_NE(*f, "-0");
                 EXPECT_TRUE(EstMontant(*f)) << *f;
             }
         }
     }
-}
-
-TEST(ConversionsCalculer, EuroRateIsTheNearestDouble) {
-    std::uint64_t bits;
-    std::memcpy(&bits, &TauxEuro, sizeof bits);
-    EXPECT_EQ(bits, 0x401A3CFFEB074A77u);
 }
 
 } // namespace
