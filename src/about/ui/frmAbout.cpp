@@ -24,21 +24,8 @@ namespace monvalor {
 
 namespace {
 
-std::unique_ptr<frmAbout>& Instance() {
-    static std::unique_ptr<frmAbout> instance;
-    return instance;
-}
-
 QRect Position(int gauche, int haut, int largeur, int hauteur) {
     return {Twips(gauche), Twips(haut), Twips(largeur), Twips(hauteur)};
-}
-
-// The design's faces, then metric-compatible free faces where they are missing.
-QFont Police(QStringList familles, qreal points) {
-    QFont police;
-    police.setFamilies(familles);
-    police.setPointSizeF(points);
-    return police;
 }
 
 QLabel* NouveauLabel(QWidget& form, const char* nom, const char* legende, QRect position) {
@@ -75,18 +62,6 @@ frmAbout::~frmAbout() {
     }
 }
 
-frmAbout& frmAbout::Defaut() {
-    auto& instance = Instance();
-    if (!instance) {
-        instance = std::make_unique<frmAbout>();
-    }
-    return *instance;
-}
-
-void frmAbout::ReinitialiserDefaut() {
-    Instance().reset();
-}
-
 Qt::WindowFlags frmAbout::Drapeaux() const {
     return Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
            Qt::WindowCloseButtonHint;
@@ -94,9 +69,10 @@ Qt::WindowFlags frmAbout::Drapeaux() const {
 
 void frmAbout::Construire(QWidget& form) {
     form.setWindowTitle(QString::fromUtf8("\xC3\x80 propos de"));
-    const QFont police = Police({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"),
-                                 QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")},
-                                8.25);
+    const QFont police =
+        PoliceDeConception({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"),
+                            QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")},
+                           8.25);
     form.setFont(police);
     form.setFixedSize(Twips(5730), Twips(5475));
     form.installEventFilter(this);
@@ -113,9 +89,10 @@ void frmAbout::Construire(QWidget& form) {
     NouveauLabel(form, "lblDescription", "Description de l'application",
                  Position(1320, 1125, 3885, 1650));
 
-    QFont lien = Police({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"),
-                         QStringLiteral("Times"), QStringLiteral("DejaVu Serif")},
-                        9.75);
+    QFont lien =
+        PoliceDeConception({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"),
+                            QStringLiteral("Times"), QStringLiteral("DejaVu Serif")},
+                           9.75);
     lien.setUnderline(true);
     QPalette bleu = form.palette();
     bleu.setColor(QPalette::WindowText, QColor(0, 0, 255));

@@ -14,15 +14,11 @@ class QPushButton;
 
 namespace monvalor {
 
-class frmAbout final : public QObject, public Fenetre {
+class frmAbout final : public QObject, public Fenetre, public InstanceParDefaut<frmAbout> {
     Q_OBJECT
 public:
     frmAbout();
     ~frmAbout() override;
-
-    // The default instance, and its reset for tests.
-    static frmAbout& Defaut();
-    static void ReinitialiserDefaut();
 
     // The product's web address: shown by lblSite, opened when it is clicked, and the base of
     // the update check. Setting it loads the window first.

@@ -47,11 +47,6 @@ const Ligne kLignes[] = {
     {"Label7", "Montant libre", 1095, 16, false, "txtMontantLibre", Boite::MontantLibre, 15},
 };
 
-std::unique_ptr<frmConvertisseur>& Instance() {
-    static std::unique_ptr<frmConvertisseur> instance;
-    return instance;
-}
-
 } // namespace
 
 frmConvertisseur::frmConvertisseur() : Fenetre(QStringLiteral("frmConvertisseur")) {
@@ -60,25 +55,12 @@ frmConvertisseur::frmConvertisseur() : Fenetre(QStringLiteral("frmConvertisseur"
 
 frmConvertisseur::~frmConvertisseur() = default;
 
-frmConvertisseur& frmConvertisseur::Defaut() {
-    auto& instance = Instance();
-    if (!instance) {
-        instance = std::make_unique<frmConvertisseur>();
-    }
-    return *instance;
-}
-
-void frmConvertisseur::ReinitialiserDefaut() {
-    Instance().reset();
-}
-
 void frmConvertisseur::Construire(QWidget& form) {
     form.setWindowTitle(QStringLiteral("Didez Izevezirevade"));
-    // The design's face, then metric-compatible free faces where it is missing.
-    QFont police;
-    police.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                        QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
-    police.setPointSizeF(8.25);
+    QFont police =
+        PoliceDeConception({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                            QStringLiteral("Liberation Sans"), QStringLiteral("Arial")},
+                           8.25);
     // The free faces run a little wider than the design's bitmap face: narrow them just
     // enough that every caption fits its label.
     police.setStretch(95);

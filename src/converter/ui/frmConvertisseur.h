@@ -16,15 +16,14 @@ class QLineEdit;
 
 namespace monvalor {
 
-class frmConvertisseur final : public QObject, public Fenetre, public IVueConvertisseur {
+class frmConvertisseur final : public QObject,
+                               public Fenetre,
+                               public InstanceParDefaut<frmConvertisseur>,
+                               public IVueConvertisseur {
     Q_OBJECT
 public:
     frmConvertisseur();
     ~frmConvertisseur() override;
-
-    // The default instance, and its reset for tests.
-    static frmConvertisseur& Defaut();
-    static void ReinitialiserDefaut();
 
     // Runs after the timer is armed, at the end of the load step. The start-up welcome hooks
     // in here; tests may leave it empty.

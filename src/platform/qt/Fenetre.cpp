@@ -23,6 +23,13 @@ void FormQt::hideEvent(QHideEvent* evenement) {
     }
 }
 
+QFont PoliceDeConception(const QStringList& familles, qreal points) {
+    QFont police;
+    police.setFamilies(familles);
+    police.setPointSizeF(points);
+    return police;
+}
+
 Fenetre::Fenetre(QString nom) : nom_(std::move(nom)) {}
 
 Fenetre::~Fenetre() {

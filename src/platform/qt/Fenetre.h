@@ -3,8 +3,10 @@
 // the form loads it and runs its load step; unloading destroys the form and its controls.
 #pragma once
 
+#include <QFont>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <memory>
@@ -17,6 +19,29 @@ namespace monvalor {
 constexpr int Twips(int twips) {
     return (twips + 7) / 15;
 }
+
+// A design's font: its face first, then metric-compatible free faces where it is missing.
+QFont PoliceDeConception(const QStringList& familles, qreal points);
+
+// The one default instance of a window class: created at first use, its fields surviving
+// every unload; tests drop it to start afresh.
+template <typename T> class InstanceParDefaut {
+public:
+    static T& Defaut() {
+        auto& instance = Stockage();
+        if (!instance) {
+            instance = std::make_unique<T>();
+        }
+        return *instance;
+    }
+    static void ReinitialiserDefaut() { Stockage().reset(); }
+
+private:
+    static std::unique_ptr<T>& Stockage() {
+        static std::unique_ptr<T> instance;
+        return instance;
+    }
+};
 
 class Fenetre;
 
