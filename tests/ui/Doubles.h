@@ -2,9 +2,14 @@
 // record what the window asks of the system and answer as a test wants.
 #pragma once
 
+#include "about/ui/frmAbout.h"
+#include "converter/ui/frmConvertisseur.h"
+#include "localisation/Traducteur.h"
 #include "platform/Services.h"
 #include "support/Erreur.h"
 #include "support/Fichiers.h"
+
+#include <QApplication>
 
 #include <map>
 #include <optional>
@@ -87,5 +92,15 @@ public:
         return it->second;
     }
 };
+
+// Drops both windows' default instances (letting Qt delete their forms), the translator's
+// shared INI object and every service double: each test starts as the program would.
+inline void RemettreFenetresEtServices() {
+    frmAbout::ReinitialiserDefaut();
+    frmConvertisseur::ReinitialiserDefaut();
+    QApplication::processEvents();
+    ReinitialiserTraducteur();
+    ReinitialiserServices();
+}
 
 } // namespace monvalor::test

@@ -42,20 +42,13 @@ protected:
 
     void SetUp() override {
         ChargerRessources();
-        Remettre();
+        test::RemettreFenetresEtServices();
         Plateforme().pressePapier = pp;
         Plateforme().systeme = systeme;
         Plateforme().application.repertoire = dossier.Chemin().string();
         Plateforme().application.description = "Logiciel de conversion.";
     }
-    void TearDown() override { Remettre(); }
-    static void Remettre() {
-        frmAbout::ReinitialiserDefaut();
-        frmConvertisseur::ReinitialiserDefaut();
-        QApplication::processEvents();
-        ReinitialiserTraducteur();
-        ReinitialiserServices();
-    }
+    void TearDown() override { test::RemettreFenetresEtServices(); }
 
     // Starts the converter window with the welcome, as the program does; pendant runs while
     // the About window is open, then the About window is closed with its OK button.

@@ -58,7 +58,7 @@ protected:
     DossierTemporaire dossier;
 
     void SetUp() override {
-        Remettre();
+        test::RemettreFenetresEtServices();
         Services& s = Plateforme();
         s.systeme = systeme;
         s.boiteMessage = boites;
@@ -71,14 +71,7 @@ protected:
         app.description = "Logiciel de conversion Franc/Euro.";
         app.copyright = "Copyright \xA9 2026 Essai";
     }
-    void TearDown() override { Remettre(); }
-    static void Remettre() {
-        frmAbout::ReinitialiserDefaut();
-        frmConvertisseur::ReinitialiserDefaut();
-        QApplication::processEvents();
-        ReinitialiserTraducteur();
-        ReinitialiserServices();
-    }
+    void TearDown() override { test::RemettreFenetresEtServices(); }
 };
 
 } // namespace
