@@ -5,7 +5,7 @@
 #include "localisation/Traducteur.h"
 #include "platform/Services.h"
 
-#include "../unit/DossierTemporaire.h"
+#include "DossierTemporaire.h"
 #include "Doubles.h"
 
 #include <QApplication>

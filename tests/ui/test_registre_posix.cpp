@@ -3,7 +3,7 @@
 #include "platform/Services.h"
 #include "platform/posix/RegistrePosix.h"
 
-#include "../unit/DossierTemporaire.h"
+#include "DossierTemporaire.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

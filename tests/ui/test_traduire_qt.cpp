@@ -1,5 +1,5 @@
 // Translation of real Qt widgets from language files in a temporary program folder.
-#include "../unit/DossierTemporaire.h"
+#include "DossierTemporaire.h"
 
 #include "about/ui/frmAbout.h"
 #include "localisation/Traducteur.h"
