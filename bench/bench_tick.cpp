@@ -1,14 +1,13 @@
-// Cost of one clipboard tick, on doubles of the clipboard and the window: with an empty
-// clipboard (the case of almost every tick) and with an amount. Each figure is printed beside
-// a reference measured in the same run: a bare clipboard read for the empty tick, the six
-// conversions alone for the tick that takes an amount.
+// Cost of one clipboard tick of the real converter window, on its form in memory and a
+// clipboard double: with an empty clipboard (the case of almost every tick) and with an amount.
+// Each figure is printed beside a reference measured in the same run: a bare clipboard read for
+// the empty tick, the six conversions alone for the tick that takes an amount.
 #include "converter/Conversions.h"
-#include "converter/Veilleur.h"
+#include "converter/frmConvertisseur.h"
 #include "platform/Services.h"
 
 #include <chrono>
 #include <cstdio>
-#include <map>
 
 using namespace monvalor;
 
@@ -21,15 +20,6 @@ public:
     std::optional<std::string> LireTexte() override { return texte; }
     void EcrireTexte(const std::string& t) override { texte = t; }
     void Vider() override { texte = recharge; }
-};
-
-class VueBanc final : public IVueConvertisseur {
-public:
-    std::string boites[9] = {"", "", "", "19,6", "", "", "", "", ""};
-    std::string Texte(Boite b) const override { return boites[static_cast<int>(b)]; }
-    void DefinirTexte(Boite b, const std::string& t) override { boites[static_cast<int>(b)] = t; }
-    void AuPremierPlan() override {}
-    void DefinirIntervalle(int) override {}
 };
 
 template <typename F> double NanosecondesParAppel(F&& f) {
@@ -53,21 +43,26 @@ volatile std::size_t puits;
 } // namespace
 
 int main() {
-    PressePapierBanc pp;
-    VueBanc vue;
+    auto pp = std::make_shared<PressePapierBanc>();
+    Plateforme().pressePapier = pp;
+    Plateforme().instancePrecedente = true; // loads the form without the welcome
+    frmConvertisseur& frm = frmConvertisseur::Defaut();
+    frm.Charger();
 
-    const double lecture = NanosecondesParAppel([&] { puits = pp.LireTexte()->size(); });
-    const double vide = NanosecondesParAppel([&] { puits = Timer_Timer(vue, pp); });
+    const double lecture = NanosecondesParAppel([&] { puits = pp->LireTexte()->size(); });
+    const double vide = NanosecondesParAppel([&] { frm.Timer_Timer(); });
 
-    pp.texte = pp.recharge = "12.50";
+    pp->texte = pp->recharge = "12.50";
     const double conversions =
         NanosecondesParAppel([&] { puits = CalculerConversions("12,50", "19,6").euros->size(); });
-    const double montant = NanosecondesParAppel([&] { puits = Timer_Timer(vue, pp); });
+    const double montant = NanosecondesParAppel([&] { frm.Timer_Timer(); });
 
     std::printf("%-38s %10s %14s %8s\n", "case", "ns/tick", "reference ns", "ratio");
     std::printf("%-38s %10.1f %14.1f %8.2f  (reference: one clipboard read)\n",
                 "tick, empty clipboard", vide, lecture, vide / lecture);
     std::printf("%-38s %10.1f %14.1f %8.2f  (reference: the six conversions)\n",
                 "tick, amount \"12.50\"", montant, conversions, montant / conversions);
+    frmConvertisseur::ReinitialiserDefaut();
+    ReinitialiserServices();
     return 0;
 }

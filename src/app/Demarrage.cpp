@@ -1,12 +1,11 @@
 #include "app/Demarrage.h"
 
 #include "converter/Commande.h"
-#include "converter/ui/Bienvenue.h"
-#include "converter/ui/frmConvertisseur.h"
+#include "converter/frmConvertisseur.h"
 #include "platform/InstanceUnique.h"
 #include "platform/Services.h"
-#include "platform/qt/Garde.h"
-#include "platform/qt/ServicesQt.h"
+#include "platform/ServicesSysteme.h"
+#include "toolkit/qt/ServicesQt.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -27,17 +26,19 @@ namespace monvalor {
 
 namespace {
 
-constexpr const char* kSansAffichage =
-    "monvalor : une session graphique est n\xC3\xA9"
-    "cessaire (aucun affichage disponible) ; "
-    "pour convertir sans fen\xC3\xAAtre : monvalor --convertir MONTANT\n";
+// For the terminal, which takes UTF-8.
+const char* SansAffichage() {
+    return reinterpret_cast<const char*>(
+        u8"monvalor : une session graphique est nécessaire (aucun affichage disponible) ; "
+        u8"pour convertir sans fenêtre : monvalor --convertir MONTANT\n");
+}
 
 // Qt ends the process when it cannot reach the display; say it in one line instead of a
 // toolkit abort.
 void GestionnaireMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type == QtFatalMsg && (message.contains(QLatin1String("display")) ||
                                message.contains(QLatin1String("platform plugin")))) {
-        std::fputs(kSansAffichage, stderr);
+        std::fputs(SansAffichage(), stderr);
         std::fflush(stderr);
         std::_Exit(2);
     }
@@ -86,7 +87,7 @@ int Demarrer(int argc, char** argv) {
         return r.code;
     }
     if (!PreparerAffichage()) {
-        std::fputs(kSansAffichage, stderr);
+        std::fputs(SansAffichage(), stderr);
         return 2;
     }
 
@@ -101,6 +102,7 @@ int Demarrer(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     InstallerServicesQt();
+    InstallerServicesSysteme();
     // Held for the life of the process; the system drops it when the process ends.
     const auto verrou = PrendreVerrouInstance(NomVerrou());
     Plateforme().instancePrecedente = !verrou->Acquis();
@@ -108,7 +110,6 @@ int Demarrer(int argc, char** argv) {
     SansErreurNonTraitee([] {
         frmConvertisseur& frm = frmConvertisseur::Defaut();
         // The load step ends with the About window, modal; the converter shows after it.
-        frm.Bienvenue = BienvenueDemarrage;
         frm.Charger();
         if (frm.EstChargee()) {
             frm.Montrer();

@@ -1,5 +1,6 @@
 #include "localisation/Traducteur.h"
 
+#include "platform/Formulaire.h"
 #include "platform/Services.h"
 #include "support/Fichiers.h"
 #include "support/INI.h"
@@ -39,95 +40,48 @@ template <typename F> bool Essayer(F&& etape) noexcept {
     }
 }
 
-// The buttons of a toolbar and the column headers of a list view, each by its key, each on
-// its own. A member without a key has nothing to be found under.
-template <typename F>
-void TraduireCles(const std::string& section, const std::vector<std::string>& cles, F&& definir) {
-    for (std::size_t i = 0; i < cles.size(); ++i) {
-        if (cles[i].empty()) {
-            continue;
-        }
-        Essayer([&] {
-            const std::string t = LireTraduction(section, cles[i]);
-            if (!t.empty()) {
-                definir(i, t);
-            }
-        });
-    }
-}
-
-bool AUneLegende(GenreControle genre) {
-    switch (genre) {
-    case GenreControle::Label:
-    case GenreControle::Bouton:
-    case GenreControle::BoutonOption:
-    case GenreControle::CaseACocher:
-    case GenreControle::Cadre:
-        return true;
-    default:
-        return false;
-    }
-}
-
-void TraduireControle(const std::string& section, IControleTraduisible& controle) {
-    std::string nom;
-    const bool aNom = Essayer([&] { nom = controle.Nom(); });
-    GenreControle genre = GenreControle::Autre;
-    Essayer([&] { genre = controle.Genre(); });
-
+void TraduireControle(const std::string& section, const ConceptionControle& conception,
+                      IControle& controle) {
+    const std::string nom(conception.nom);
+    const Genre genre = conception.genre;
     std::string traduction;
-    if (aNom) {
-        Essayer([&] { traduction = LireTraduction(section, nom); });
-    }
+    Essayer([&] { traduction = LireTraduction(section, nom); });
 
     if (!traduction.empty()) {
         // An entry under the control's own name wins: its caption or its buttons are not
         // looked up, so that one entry translates every member of a control array alike.
-        Essayer([&] {
-            if (AUneLegende(genre)) {
-                controle.DefinirLegende(traduction);
-            } else if (genre == GenreControle::ZoneTexte) {
-                controle.DefinirTexte(traduction);
-            }
-        });
-    } else if (AUneLegende(genre)) {
-        Essayer([&] {
-            const std::string t = LireTraduction(section, controle.Legende());
-            if (!t.empty()) {
-                controle.DefinirLegende(t);
-            }
-        });
-    } else if (genre == GenreControle::ZoneTexte) {
+        if (AUnTexte(genre)) {
+            Essayer([&] { controle.DefinirTexte(traduction); });
+        }
+    } else if (AUnTexte(genre)) {
         Essayer([&] {
             const std::string t = LireTraduction(section, controle.Texte());
             if (!t.empty()) {
                 controle.DefinirTexte(t);
             }
         });
-    } else if (genre == GenreControle::BarreOutils) {
-        std::vector<std::string> cles;
-        Essayer([&] { cles = controle.ClesBoutons(); });
-        TraduireCles(section, cles, [&](std::size_t i, const std::string& t) {
-            controle.DefinirInfoBulleBouton(i, t);
-        });
-    } else if (genre == GenreControle::ListeVue) {
-        std::vector<std::string> cles;
-        Essayer([&] { cles = controle.ClesColonnes(); });
-        TraduireCles(section, cles, [&](std::size_t i, const std::string& t) {
-            controle.DefinirEnTeteColonne(i, t);
-        });
+    } else if (genre == Genre::BarreOutils || genre == Genre::ListeVue) {
+        // A toolbar's buttons take tool tips, a list view's columns their headers, each by its
+        // key and on its own; a member without a key has nothing to be found under.
+        for (std::size_t i = 0; i < conception.cles.size(); ++i) {
+            if (conception.cles[i].empty()) {
+                continue;
+            }
+            Essayer([&] {
+                const std::string t = LireTraduction(section, conception.cles[i]);
+                if (!t.empty()) {
+                    controle.DefinirTexteCle(i, t);
+                }
+            });
+        }
     }
 
-    if (aNom) {
-        Essayer([&] {
-            std::string cle = nom;
-            cle.append(kSuffixeInfoBulle);
-            const std::string t = LireTraduction(section, cle);
-            if (!t.empty()) {
-                controle.DefinirInfoBulle(t);
-            }
-        });
-    }
+    Essayer([&] {
+        const std::string t = LireTraduction(section, nom + std::string(kSuffixeInfoBulle));
+        if (!t.empty()) {
+            controle.DefinirInfoBulle(t);
+        }
+    });
 }
 
 } // namespace
@@ -160,27 +114,26 @@ std::string Traduire(std::string_view section, std::string_view cle) {
     return resultat;
 }
 
-void TraduireFormulaire(IFormulaireTraduisible& formulaire) noexcept {
-    std::string section;
-    if (!Essayer([&] { section = formulaire.Nom(); })) {
-        // Without its name nothing of the window can be found.
+void TraduireFormulaire(Fenetre& fenetre) noexcept {
+    const ConceptionFenetre& conception = fenetre.Conception();
+    const std::string section(conception.nom);
+    IVueFormulaire* vue = nullptr;
+    if (!Essayer([&] { vue = &fenetre.Vue(); })) {
         return;
     }
-
     // The window's own caption is never a key: only an entry "Caption" replaces it.
     Essayer([&] {
         const std::string t = LireTraduction(section, kCleLegende);
         if (!t.empty()) {
-            formulaire.DefinirLegende(t);
+            vue->DefinirLegende(t);
         }
     });
-
-    std::vector<IControleTraduisible*> controles;
-    Essayer([&] { controles = formulaire.Controles(); });
-    for (IControleTraduisible* controle : controles) {
-        if (controle != nullptr) {
-            Essayer([&] { TraduireControle(section, *controle); });
+    for (const ConceptionControle& c : conception.controles) {
+        // A text set here may run a change handler that unloads the window.
+        if (!fenetre.EstChargee()) {
+            return;
         }
+        Essayer([&] { TraduireControle(section, c, vue->Controle(c.nom, c.indice)); });
     }
 }
 

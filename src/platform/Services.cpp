@@ -1,5 +1,6 @@
 #include "platform/Services.h"
 
+#include "platform/FormulaireMemoire.h"
 #include "support/Erreur.h"
 
 #include <map>
@@ -65,6 +66,7 @@ public:
 
 Services ServicesInertes() {
     Services s;
+    s.formulaires = std::make_shared<FabriqueMemoire>();
     s.pressePapier = std::make_shared<PressePapierVide>();
     s.boiteMessage = std::make_shared<BoiteMessageMuette>();
     s.systeme = std::make_shared<SystemeInerte>();

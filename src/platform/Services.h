@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,6 +24,9 @@ public:
     virtual void EcrireTexte(const std::string& texte) = 0;
     // Empties the clipboard (all formats); throws Erreur when it cannot.
     virtual void Vider() = 0;
+    // Asks to be told, later and from the event loop, when the clipboard's content changes;
+    // a clipboard that cannot tell never calls.
+    virtual void SurChangement(std::function<void()> rappel) { (void)rappel; }
 };
 
 // Message boxes. Style and answer values follow the classic constants below.
@@ -113,7 +117,11 @@ public:
                                                      const std::string& nomValeur) = 0;
 };
 
+class IFabriqueFormulaires;
+
 struct Services {
+    // The toolkit face that builds the windows' forms.
+    std::shared_ptr<IFabriqueFormulaires> formulaires;
     std::shared_ptr<IPressePapier> pressePapier;
     std::shared_ptr<IBoiteMessage> boiteMessage;
     std::shared_ptr<ISysteme> systeme;
@@ -125,8 +133,8 @@ struct Services {
 };
 
 // The services in force. Never null members: each defaults to an inert implementation
-// (empty clipboard, silent message box answering OK, in-memory settings store, empty
-// registry).
+// (forms in memory, empty clipboard, silent message box answering OK, in-memory settings
+// store, empty registry).
 Services& Plateforme();
 // Puts the inert defaults back (tests).
 void ReinitialiserServices();

@@ -1,7 +1,7 @@
 #include "platform/Services.h"
-#include "platform/qt/ReglagesQt.h"
 #include "support/Erreur.h"
 #include "support/INI.h"
+#include "toolkit/qt/ReglagesQt.h"
 
 #include <QFile>
 #include <QSettings>

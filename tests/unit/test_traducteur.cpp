@@ -2,18 +2,17 @@
 // objects, with a temporary folder standing for the program's folder.
 #include "DossierTemporaire.h"
 
+#include "about/frmAbout.h"
 #include "localisation/Traducteur.h"
+#include "platform/FormulaireMemoire.h"
 #include "platform/Services.h"
-#include "support/Erreur.h"
+#include "support/INI.h"
+#include "support/TexteSource.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
-#include <memory>
 #include <optional>
-#include <set>
-#include <tuple>
 
 using namespace monvalor;
 using monvalor::test::DossierTemporaire;
@@ -21,87 +20,19 @@ using monvalor::test::EcrireFichier;
 
 namespace {
 
-using Indices = std::map<std::size_t, std::string>;
-
-// Members named in `enPanne` throw, as a control without such a property would.
-struct EnPanne {
-    std::set<std::string> enPanne;
-    void Panne(const std::string& membre) const {
-        if (enPanne.count(membre) != 0) {
-            throw Erreur(ErrArgument);
-        }
-    }
-    template <class T> T Lu(const char* membre, const T& valeur) const {
-        Panne(membre);
-        return valeur;
-    }
-    template <class T> void Mis(const char* membre, T& champ, const T& valeur) {
-        Panne(membre);
-        champ = valeur;
-    }
-};
-
-// A control that keeps what translation gives it.
-class FauxControle final : public IControleTraduisible, public EnPanne {
+// A window with no handlers, to be translated.
+class FenetreEssai final : public Fenetre {
 public:
-    FauxControle(std::string n, GenreControle g, std::string l)
-        : nom(std::move(n)), genre(g), legende(std::move(l)) {}
+    explicit FenetreEssai(const ConceptionFenetre& conception) : Fenetre(conception) {}
 
-    std::string nom;
-    GenreControle genre;
-    std::string legende;
-    std::string texte;
-    std::string infoBulle;
-    std::vector<std::string> clesBoutons;
-    Indices infoBullesBoutons;
-    std::vector<std::string> clesColonnes;
-    Indices entetes;
-
-    std::string Nom() const override { return Lu("Nom", nom); }
-    GenreControle Genre() const override { return Lu("Genre", genre); }
-    std::string Legende() const override { return Lu("Legende", legende); }
-    void DefinirLegende(const std::string& l) override { Mis("DefinirLegende", legende, l); }
-    std::string Texte() const override { return Lu("Texte", texte); }
-    void DefinirTexte(const std::string& t) override { Mis("DefinirTexte", texte, t); }
-    void DefinirInfoBulle(const std::string& t) override { Mis("DefinirInfoBulle", infoBulle, t); }
-    std::vector<std::string> ClesBoutons() const override { return Lu("ClesBoutons", clesBoutons); }
-    void DefinirInfoBulleBouton(std::size_t i, const std::string& t) override {
-        Panne("DefinirInfoBulleBouton" + std::to_string(i));
-        infoBullesBoutons[i] = t;
-    }
-    std::vector<std::string> ClesColonnes() const override {
-        return Lu("ClesColonnes", clesColonnes);
-    }
-    void DefinirEnTeteColonne(std::size_t i, const std::string& t) override {
-        Panne("DefinirEnTeteColonne" + std::to_string(i));
-        entetes[i] = t;
-    }
+protected:
+    void Gerer(std::string_view, int, Evenement) override {}
 };
 
-class FauxFormulaire final : public IFormulaireTraduisible, public EnPanne {
-public:
-    explicit FauxFormulaire(std::string n) : nom(std::move(n)) {}
-
-    std::string nom;
-    std::string legende = "Fen\xEAtre";
-    std::vector<std::unique_ptr<FauxControle>> controles;
-
-    FauxControle& Ajouter(std::string n, GenreControle g, std::string l = {}) {
-        controles.push_back(std::make_unique<FauxControle>(std::move(n), g, std::move(l)));
-        return *controles.back();
-    }
-
-    std::string Nom() const override { return Lu("Nom", nom); }
-    void DefinirLegende(const std::string& l) override { Mis("DefinirLegende", legende, l); }
-    std::vector<IControleTraduisible*> Controles() override {
-        Panne("Controles");
-        std::vector<IControleTraduisible*> liste;
-        for (auto& c : controles) {
-            liste.push_back(c.get());
-        }
-        return liste;
-    }
-};
+// A text as a Linux editor saves it.
+std::string Utf8(std::u8string_view texte) {
+    return {reinterpret_cast<const char*>(texte.data()), texte.size()};
+}
 
 class Traducteur : public ::testing::Test {
 protected:
@@ -125,6 +56,8 @@ protected:
     std::string OK() { return LireTraduction("frmAbout", "cmdOK"); }
 };
 
+} // namespace
+
 // --- look-ups -------------------------------------------------------------------------------
 
 TEST_F(Traducteur, LireTraductionConsultsTheProgramFileThenTheSharedOne) {
@@ -132,9 +65,9 @@ TEST_F(Traducteur, LireTraductionConsultsTheProgramFileThenTheSharedOne) {
         const char* nom;
         std::optional<std::string> programme; // Monvalor.lng, absent when nullopt
         std::optional<std::string> partage;   // Shared.lng
-        const char* attendu;
+        std::string attendu;
         const char* section = "frmAbout";
-        const char* cle = "cmdOK";
+        std::string_view cle = "cmdOK";
     };
     const std::string close = "[frmAbout]\ncmdOK=Close\n";
     const Cas cas[] = {
@@ -146,8 +79,9 @@ TEST_F(Traducteur, LireTraductionConsultsTheProgramFileThenTheSharedOne) {
         {"empty value in both", "[frmAbout]\ncmdOK=\n", "[frmAbout]\ncmdOK=  \n", ""},
         {"section is the window", "[frmSock]\ncmdOK=Sock\n[frmAbout]\ncmdOK=About\n", std::nullopt,
          "Sock", "frmSock"},
-        {"other window's section", std::nullopt, "[frmSock]\nPas de mise \xE0 jour=Ailleurs\n", "",
-         "frmAbout", "Pas de mise \xE0 jour"},
+        {"other window's section", std::nullopt,
+         std::string(u8"[frmSock]\nPas de mise à jour=Ailleurs\n"_ansi), "", "frmAbout",
+         u8"Pas de mise à jour"_ansi},
         {"case and spaces do not matter", "[FRMABOUT]\n  CmdOk = Done \n", std::nullopt, "Done"},
     };
     // The files change from one row to the next: nothing of them may be kept between look-ups.
@@ -163,7 +97,7 @@ TEST_F(Traducteur, LireTraductionConsultsTheProgramFileThenTheSharedOne) {
         }
         EXPECT_EQ(LireTraduction(c.section, c.cle), c.attendu);
         // Traduire gives the key back when nothing is found: messages stay in French.
-        EXPECT_EQ(Traduire(c.section, c.cle), *c.attendu != '\0' ? c.attendu : c.cle);
+        EXPECT_EQ(Traduire(c.section, c.cle), c.attendu.empty() ? std::string(c.cle) : c.attendu);
     }
 }
 
@@ -184,160 +118,144 @@ TEST_F(Traducteur, FilesLieInTheProgramFolderTheirOwnNamedAfterTheTitle) {
 }
 
 TEST_F(Traducteur, FilesSavedAsUtf8ReadAsWindows1252) {
-    // "Mise à jour" and "Fermer à la fin" written the way a Linux editor saves them.
-    Partage("\xEF\xBB\xBF[frmAbout]\nMise \xC3\xA0 jour=Mettre \xC3\xA0 jour\n");
-    Programme("[frmAbout]\r\ncmdOK=Fermer \xC3\xA0 la fin\r\n");
-    EXPECT_EQ(LireTraduction("frmAbout", "Mise \xE0 jour"), "Mettre \xE0 jour");
-    EXPECT_EQ(OK(), "Fermer \xE0 la fin");
+    // With and without the byte order mark.
+    Partage("\xEF\xBB\xBF" + Utf8(u8"[frmAbout]\nMise à jour=Mettre à jour\n"));
+    Programme(Utf8(u8"[frmAbout]\r\ncmdOK=Fermer à la fin\r\n"));
+    EXPECT_EQ(LireTraduction("frmAbout", u8"Mise à jour"_ansi), u8"Mettre à jour"_ansi);
+    EXPECT_EQ(OK(), u8"Fermer à la fin"_ansi);
 }
 
 // --- form translation -----------------------------------------------------------------------
 
-TEST_F(Traducteur, EachKindTakesWhatItHas) {
-    // Whether its caption, or its text, is translated, by its name or by itself.
-    const std::tuple<GenreControle, bool, bool> cas[] = {
-        {GenreControle::Label, true, false},        {GenreControle::Bouton, true, false},
-        {GenreControle::BoutonOption, true, false}, {GenreControle::CaseACocher, true, false},
-        {GenreControle::Cadre, true, false},        {GenreControle::ZoneTexte, false, true},
-        {GenreControle::BarreOutils, false, false}, {GenreControle::ListeVue, false, false},
-        {GenreControle::Autre, false, false}};
-    Partage("[frm]\nctlNom=Par le nom\nAncienne l\xE9gende=Par la l\xE9gende\n"
-            "Ancien texte=Par le texte\nctlNom.ToolTipText=Bulle nom\n"
-            "ctlCle.ToolTipText=Bulle cl\xE9\n");
-    for (const auto& [genre, legende, texte] : cas) {
-        SCOPED_TRACE(static_cast<int>(genre));
-        FauxFormulaire f("frm");
-        FauxControle& parNom = f.Ajouter("ctlNom", genre, "Ancienne l\xE9gende");
-        parNom.texte = "Ancien texte";
-        FauxControle& parCle = f.Ajouter("ctlCle", genre, "Ancienne l\xE9gende");
-        parCle.texte = "Ancien texte";
-        TraduireFormulaire(f);
+namespace {
 
-        EXPECT_EQ(parNom.legende, legende ? "Par le nom" : "Ancienne l\xE9gende");
-        EXPECT_EQ(parNom.texte, texte ? "Par le nom" : "Ancien texte");
-        EXPECT_EQ(parCle.legende, legende ? "Par la l\xE9gende" : "Ancienne l\xE9gende");
-        EXPECT_EQ(parCle.texte, texte ? "Par le texte" : "Ancien texte");
-        // Every kind has its tool tip looked up, found by name or not.
-        EXPECT_EQ(parNom.infoBulle, "Bulle nom");
-        EXPECT_EQ(parCle.infoBulle, "Bulle cl\xE9");
+constexpr std::string_view kCles[] = {"k0", "", "kX", "k1", "k2"};
+
+// One control of each kind, found by its name (ctl...) or by its caption or text (cle...);
+// a control array; toolbars and list views with and without an entry of their own.
+constexpr ConceptionControle Ctl(Genre genre, std::string_view nom, int indice = -1) {
+    return {.genre = genre, .nom = nom, .legende = "Avant", .indice = indice, .cles = kCles};
+}
+constexpr ConceptionControle kControles[] = {
+    Ctl(Genre::Label, "lblNom"),        Ctl(Genre::Label, "lblCle"),
+    Ctl(Genre::Bouton, "cmdNom"),       Ctl(Genre::Bouton, "cmdCle"),
+    Ctl(Genre::CaseACocher, "chkNom"),  Ctl(Genre::CaseACocher, "chkCle"),
+    Ctl(Genre::BoutonOption, "optNom"), Ctl(Genre::BoutonOption, "optCle"),
+    Ctl(Genre::Cadre, "fraNom"),        Ctl(Genre::Cadre, "fraCle"),
+    Ctl(Genre::ZoneTexte, "txtNom"),    Ctl(Genre::ZoneTexte, "txtCle"),
+    Ctl(Genre::Image, "picNom"),        Ctl(Genre::Ligne, "linNom"),
+    Ctl(Genre::Bouton, "cmdTab", 0),    Ctl(Genre::Bouton, "cmdTab", 1),
+    Ctl(Genre::BarreOutils, "tbrNom"),  Ctl(Genre::BarreOutils, "tbrCle"),
+    Ctl(Genre::ListeVue, "lvwNom"),     Ctl(Genre::ListeVue, "lvwCle"),
+    Ctl(Genre::Bouton, "cmdPanne"),     Ctl(Genre::Bouton, "cmdApres"),
+    Ctl(Genre::Label, "lblVide"),
+};
+constexpr ConceptionFenetre kEssai{
+    .nom = "frm", .legende = u8"Fenêtre"_ansi, .controles = kControles};
+
+} // namespace
+
+TEST_F(Traducteur, EachControlTakesWhatItsKindHasByNameElseByItsCaption) {
+    Partage("[frm]\nCaption=Window\nlblNom=N\ncmdNom=N\nchkNom=N\noptNom=N\nfraNom=N\ntxtNom=N\n"
+            "picNom=N\nlinNom=N\nAvant=Par la légende\nN=Deux fois\ncmdTab=Tableau\n"
+            "tbrNom=Barre\nlvwNom=Liste\nk0=Zero\nk1=Un\nk2=Deux\n=Sans clé\n"
+            "cmdPanne=P\ncmdPanne.ToolTipText=P\ncmdApres=Suivant\nlblVide.ToolTipText=Bulle\n"
+            "picNom.ToolTipText=Image\ntbrNom.ToolTipText=Outils\n");
+    Programme("[frm]\nlblVide=\n");
+    FenetreEssai f(kEssai);
+    FormulaireMemoire& m = dynamic_cast<FormulaireMemoire&>(f.Vue());
+    m.Memoire("cmdPanne").enPanne = true;
+    TraduireFormulaire(f);
+
+    EXPECT_EQ(m.Legende(), "Window");
+    for (const char* genre : {"lbl", "cmd", "chk", "opt", "fra", "txt"}) {
+        SCOPED_TRACE(genre);
+        // Found by name, not looked up again by its new caption.
+        EXPECT_EQ(m.Controle(std::string(genre) + "Nom").Texte(), "N");
+        EXPECT_EQ(m.Controle(std::string(genre) + "Cle").Texte(), u8"Par la légende"_ansi);
     }
+    // Every member of a control array shares the name's translation.
+    EXPECT_EQ(m.Controle("cmdTab", 0).Texte(), "Tableau");
+    EXPECT_EQ(m.Controle("cmdTab", 1).Texte(), "Tableau");
+    // A toolbar's buttons and a list view's columns, each by its key, only without an entry of
+    // their own; a key that is empty or unknown is skipped.
+    const std::vector<std::string> parCle = {"Zero", "", "", "Un", "Deux"};
+    EXPECT_EQ(m.Memoire("tbrNom").TextesCles(), std::vector<std::string>(5));
+    EXPECT_EQ(m.Memoire("tbrCle").TextesCles(), parCle);
+    EXPECT_EQ(m.Memoire("lvwNom").TextesCles(), std::vector<std::string>(5));
+    EXPECT_EQ(m.Memoire("lvwCle").TextesCles(), parCle);
+    // Tool tips for every kind; an empty entry in the program file is none.
+    EXPECT_EQ(m.Controle("picNom").InfoBulle(), "Image");
+    EXPECT_EQ(m.Controle("tbrNom").InfoBulle(), "Outils");
+    EXPECT_EQ(m.Controle("lblVide").InfoBulle(), "Bulle");
+    EXPECT_EQ(m.Controle("lblVide").Texte(), u8"Par la légende"_ansi);
+    // A control that refuses its texts changes nothing and stops nothing.
+    EXPECT_EQ(m.Controle("cmdPanne").Texte(), "Avant");
+    EXPECT_EQ(m.Controle("cmdPanne").InfoBulle(), "");
+    EXPECT_EQ(m.Controle("cmdApres").Texte(), "Suivant");
 }
 
-TEST_F(Traducteur, NameComesBeforeCaptionAndIsNotLookedUpAgain) {
-    // Looked up again as a caption, "Close" would become "Shut". An empty entry is none.
-    Programme("[frmAbout]\ncmdVide=\nRien=\n");
-    Partage("[frmAbout]\ncmdOK=Close\nClose=Shut\nOK=Okay\nlblTitle=Title\ncmdVide=\n");
-    FauxFormulaire f("frmAbout");
-    FauxControle& ok = f.Ajouter("cmdOK", GenreControle::Bouton, "OK");
-    // A second member of the same control array shares the translation.
-    FauxControle& ok2 = f.Ajouter("cmdOK", GenreControle::Bouton, "Autre");
-    FauxControle& autre = f.Ajouter("cmdAutre", GenreControle::Bouton, "OK");
-    FauxControle& titre = f.Ajouter("lblTitle", GenreControle::Label, "OK");
-    FauxControle& vide = f.Ajouter("cmdVide", GenreControle::Bouton, "OK");
-    FauxControle& rien = f.Ajouter("cmdVide", GenreControle::Bouton, "Rien");
-    TraduireFormulaire(f);
-    EXPECT_EQ(ok.legende, "Close");
-    EXPECT_EQ(ok2.legende, "Close");
-    EXPECT_EQ(autre.legende, "Okay");
-    EXPECT_EQ(titre.legende, "Title");
-    EXPECT_EQ(vide.legende, "Okay");
-    EXPECT_EQ(rien.legende, "Rien");
-}
-
-TEST_F(Traducteur, ButtonsAndColumnsOnlyWithoutAnEntryOfTheirOwnEachOnItsOwn) {
-    Partage("[frm]\ntbrOutils=Barre\ntbrOutils.ToolTipText=Outils\nlvwFichiers=Liste\n"
-            "k0=Zero\nk1=Un\nk2=Deux\n=Sans cl\xE9\n");
-    FauxFormulaire f("frm");
-    FauxControle& barre = f.Ajouter("tbrOutils", GenreControle::BarreOutils);
-    barre.clesBoutons = {"k0", "k1"};
-    FauxControle& liste = f.Ajouter("lvwFichiers", GenreControle::ListeVue);
-    liste.clesColonnes = {"k0", "k1"};
-    // Buttons and columns without a key, unknown, or failing, are skipped.
-    FauxControle& autreBarre = f.Ajouter("tbrAutre", GenreControle::BarreOutils);
-    autreBarre.clesBoutons = {"k0", "", "kX", "k1", "k2"};
-    autreBarre.enPanne.insert("DefinirInfoBulleBouton3");
-    FauxControle& autreListe = f.Ajouter("lvwAutre", GenreControle::ListeVue);
-    autreListe.clesColonnes = {"k2", "", "k0"};
-    autreListe.enPanne.insert("DefinirEnTeteColonne0");
-    FauxControle& barreMuette = f.Ajouter("tbrMuette", GenreControle::BarreOutils);
-    barreMuette.clesBoutons = {"k0"};
-    barreMuette.enPanne.insert("ClesBoutons");
-    TraduireFormulaire(f);
-
-    EXPECT_TRUE(barre.infoBullesBoutons.empty());
-    EXPECT_EQ(barre.legende, "");
-    EXPECT_EQ(barre.infoBulle, "Outils");
-    EXPECT_TRUE(liste.entetes.empty());
-    EXPECT_EQ(autreBarre.infoBullesBoutons, (Indices{{0, "Zero"}, {4, "Deux"}}));
-    EXPECT_EQ(autreListe.entetes, (Indices{{2, "Zero"}}));
-    EXPECT_TRUE(barreMuette.infoBullesBoutons.empty());
-}
-
-TEST_F(Traducteur, CaptionsWithEqualsOrLineBreakCannotBeMatched) {
-    // Each caption below is what a tempting line of the file would need as its key.
-    Partage("[frm]\na=b=Egal\nLigne un=Un\nLigne deux=Deux\nLigne un\\nLigne deux=Echappee\n");
-    for (const char* legende : {"a=b", "Ligne un\nLigne deux", "Ligne un\r\nLigne deux"}) {
+TEST_F(Traducteur, CaptionsNeverKeyTheWindowAndCannotHoldEqualsOrLineBreaks) {
+    Partage(std::string(u8"[frm]\nFenêtre=Window\na=b=Egal\nLigne un=Un\nLigne deux=Deux\n"
+                        u8"Ligne un\\nLigne deux=Echappee\n"_ansi));
+    FenetreEssai f(kEssai);
+    FormulaireMemoire& m = dynamic_cast<FormulaireMemoire&>(f.Vue());
+    const char* legendes[] = {"a=b", "Ligne un\nLigne deux", "Ligne un\r\nLigne deux"};
+    for (const char* legende : legendes) {
         SCOPED_TRACE(legende);
-        FauxFormulaire f("frm");
-        FauxControle& lbl = f.Ajouter("lblMulti", GenreControle::Label, legende);
-        FauxControle& txt = f.Ajouter("txtMulti", GenreControle::ZoneTexte);
-        txt.texte = legende;
+        m.Controle("lblCle").DefinirTexte(legende);
+        m.Controle("txtCle").DefinirTexte(legende);
         TraduireFormulaire(f);
-        EXPECT_EQ(lbl.legende, legende);
-        EXPECT_EQ(txt.texte, legende);
+        EXPECT_EQ(m.Controle("lblCle").Texte(), legende);
+        EXPECT_EQ(m.Controle("txtCle").Texte(), legende);
     }
+    EXPECT_EQ(m.Legende(), u8"Fenêtre"_ansi);
     EXPECT_EQ(LireTraduction("frm", "Ligne un"), "Un");
 }
 
-// --- failing steps --------------------------------------------------------------------------
-
-TEST_F(Traducteur, AFailingStepIsSkippedAndTheOthersRun) {
-    Partage("[frm]\ncmdA=Par nom\nAvant=Par l\xE9gende\ncmdA.ToolTipText=Bulle\n"
-            "lblA.ToolTipText=Bulle\ncmdB=Suivant\n");
-    // Failing member, control, and what the control holds afterwards: caption and tool tip.
-    const char* cas[][4] = {
-        {"", "cmdA", "Par nom", "Bulle"},
-        // The name cannot be read: its caption still can, its tool tip cannot be found.
-        {"Nom", "cmdA", "Par l\xE9gende", ""},
-        // The kind is unknown: nothing is set from the name, the tool tip still is.
-        {"Genre", "cmdA", "Avant", "Bulle"},
-        {"DefinirLegende", "cmdA", "Avant", "Bulle"},
-        {"DefinirInfoBulle", "cmdA", "Par nom", ""},
-        // Without an entry of its own, a caption that cannot be read skips only its look-up.
-        {"Legende", "lblA", "Avant", "Bulle"},
-    };
-    for (const auto& [membre, nom, legende, infoBulle] : cas) {
-        SCOPED_TRACE(membre);
-        FauxFormulaire f("frm");
-        FauxControle& a = f.Ajouter(nom, GenreControle::Bouton, "Avant");
-        a.enPanne.insert(membre);
-        FauxControle& b = f.Ajouter("cmdB", GenreControle::Bouton, "B");
-        TraduireFormulaire(f);
-        EXPECT_EQ(a.legende, legende);
-        EXPECT_EQ(a.infoBulle, infoBulle);
-        EXPECT_EQ(b.legende, "Suivant");
+// The About window with the English files that ship with the program.
+TEST_F(Traducteur, TheShippedEnglishFilesTranslateTheAboutWindow) {
+    const auto source = std::filesystem::path(MONVALOR_SOURCE_DIR) / "lang" / "en";
+    for (const char* nom : {"Monvalor.lng", "Shared.lng"}) {
+        std::filesystem::copy_file(source / nom, dossier.Chemin() / nom);
     }
-}
-
-TEST_F(Traducteur, WindowCaptionOnlyFromItsKeyAndFailuresDoNotStopTheRest) {
-    Partage("[frm]\nCaption=Window\ncmdA=Done\n[frmSock]\nFen\xEAtre=Window\n");
-    const char* cas[][4] = {
-        // window, failing member, window caption and control caption afterwards
-        {"frm", "", "Window", "Done"},
-        // The window's own caption is not a key, even when the file has an entry for it.
-        {"frmSock", "", "Fen\xEAtre", "A"},
-        {"frm", "DefinirLegende", "Fen\xEAtre", "Done"},
-        {"frm", "Controles", "Window", "A"},
-        {"frm", "Nom", "Fen\xEAtre", "A"},
+    // The English text for the key, read straight from the files.
+    auto anglais = [&](std::string_view cle) {
+        INI ini;
+        for (const char* nom : {"Monvalor.lng", "Shared.lng"}) {
+            ini.Path((dossier.Chemin() / nom).string());
+            if (std::string valeur = ini.Value("frmAbout", cle, ""); !valeur.empty()) {
+                return valeur;
+            }
+        }
+        return std::string();
     };
-    for (const auto& [nom, membre, legende, controle] : cas) {
-        FauxFormulaire f(nom);
-        f.enPanne.insert(membre);
-        FauxControle& a = f.Ajouter("cmdA", GenreControle::Bouton, "A");
-        TraduireFormulaire(f);
-        EXPECT_EQ(f.legende, legende) << nom << membre;
-        EXPECT_EQ(a.legende, controle) << nom << membre;
+    frmAbout& about = frmAbout::Defaut();
+    TraduireFormulaire(about);
+    IVueFormulaire& v = about.Vue();
+    const std::pair<std::string, const char*> vus[] = {
+        {v.Legende(), "Caption"},
+        {v.Controle("cmdOK").Texte(), "cmdOK"},
+        {v.Controle("cmdSysInfo").Texte(), "cmdSysInfo"},
+        {v.Controle("cmdVersion").Texte(), "cmdVersion"},
+        {v.Controle("lblDescription").Texte(), "lblDescription"},
+        {v.Controle("lblSite").InfoBulle(), "lblSite.ToolTipText"},
+        {v.Controle("lblEmail").InfoBulle(), "lblEmail.ToolTipText"},
+    };
+    for (const auto& [vu, cle] : vus) {
+        SCOPED_TRACE(cle);
+        EXPECT_FALSE(anglais(cle).empty());
+        EXPECT_EQ(vu, anglais(cle));
     }
-}
+    // No file has an entry for it: the text set at load stays.
+    EXPECT_EQ(v.Controle("lblVersion").Texte(), "Version 0.0.0");
+    frmAbout::ReinitialiserDefaut();
 
-} // namespace
+    for (std::string_view message :
+         {u8"Pas de mise à jour"_ansi, MessageInfosSystemeIndisponibles}) {
+        SCOPED_TRACE(message);
+        EXPECT_NE(Traduire("frmAbout", message), message);
+        EXPECT_EQ(Traduire("frmAbout", message), anglais(message));
+    }
+    EXPECT_EQ(Traduire("frmAbout", "Pas de message"), "Pas de message");
+}

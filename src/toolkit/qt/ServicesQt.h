@@ -3,15 +3,25 @@
 
 #include "platform/Services.h"
 
-class QClipboard;
+#include <QObject>
+
+#include <memory>
 
 namespace monvalor {
 
 class PressePapierQt final : public IPressePapier {
 public:
+    PressePapierQt();
+    ~PressePapierQt() override;
     std::optional<std::string> LireTexte() override;
     void EcrireTexte(const std::string& texte) override;
     void Vider() override;
+    void SurChangement(std::function<void()> rappel) override;
+
+private:
+    std::unique_ptr<QObject> contexte_;
+    std::function<void()> rappel_;
+    bool branche_ = false;
 };
 
 class BoiteMessageQt final : public IBoiteMessage {

@@ -1,4 +1,4 @@
-#include "platform/qt/TexteQt.h"
+#include "toolkit/qt/TexteQt.h"
 
 #include "support/Ansi.h"
 
@@ -6,7 +6,7 @@
 
 namespace monvalor {
 
-QString VersQString(const std::string& ansi) {
+QString VersQString(std::string_view ansi) {
     QString sortie;
     sortie.reserve(static_cast<qsizetype>(ansi.size()));
     for (char c : ansi) {

@@ -1,5 +1,5 @@
 // The registry of Linux: only the system information tool's path is there, found on the PATH.
-#include "about/InfosSysteme.h"
+#include "about/frmAbout.h"
 #include "platform/Services.h"
 #include "platform/posix/RegistrePosix.h"
 
@@ -102,7 +102,9 @@ TEST_F(RegistreLinux, TheAboutWindowReadsThePathAsText) {
     ReinitialiserServices();
     Plateforme().registre = std::make_shared<RegistrePosix>(Path());
     std::string valeur;
-    EXPECT_TRUE(GetKeyValue(RacineMachineLocale, CleInfosSysteme, "PATH", valeur));
+    EXPECT_TRUE(
+        frmAbout::Defaut().GetKeyValue(RacineMachineLocale, CleInfosSysteme, "PATH", valeur));
     EXPECT_EQ(valeur, (a.Chemin() / "i-nex").string());
+    frmAbout::ReinitialiserDefaut();
     ReinitialiserServices();
 }

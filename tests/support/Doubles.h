@@ -1,15 +1,14 @@
-// Doubles of the platform services for the window tests: they
-// record what the window asks of the system and answer as a test wants.
+// Doubles of the platform services: they record what the program asks of the system and
+// answer as a test wants; and the reset that makes each test start as the program would.
 #pragma once
 
-#include "about/ui/frmAbout.h"
-#include "converter/ui/frmConvertisseur.h"
+#include "about/frmAbout.h"
+#include "converter/frmConvertisseur.h"
 #include "localisation/Traducteur.h"
+#include "platform/FormulaireMemoire.h"
 #include "platform/Services.h"
 #include "support/Erreur.h"
 #include "support/Fichiers.h"
-
-#include <QApplication>
 
 #include <map>
 #include <optional>
@@ -19,16 +18,40 @@
 
 namespace monvalor::test {
 
+// A clipboard that can be unreadable or refuse to be emptied, and counts what is asked of it.
 class PressePapierMemoire final : public IPressePapier {
 public:
-    std::string contenu;
-    std::optional<std::string> LireTexte() override { return contenu; }
-    void EcrireTexte(const std::string& t) override { contenu = t; }
-    void Vider() override { contenu.clear(); }
+    std::optional<std::string> contenu = std::string();
+    bool illisible = false;
+    bool viderEchoue = false;
+    int lectures = 0;
+    int ecritures = 0;
+    int vidages = 0;
+    std::function<void()> rappel;
+
+    std::optional<std::string> LireTexte() override {
+        ++lectures;
+        if (illisible) {
+            throw Erreur(ErrArgument);
+        }
+        return contenu;
+    }
+    void EcrireTexte(const std::string& texte) override {
+        ++ecritures;
+        contenu = texte;
+    }
+    void Vider() override {
+        ++vidages;
+        if (viderEchoue) {
+            throw Erreur(ErrArgument);
+        }
+        contenu = std::string();
+    }
+    void SurChangement(std::function<void()> r) override { rappel = std::move(r); }
 };
 
-// Records the documents opened and the programs started. A program starts only when its file
-// exists, as on a real system.
+// Records the documents opened, the programs started and the ends asked for. A program starts
+// only when its file exists, as on a real system.
 class SystemeEspion final : public ISysteme {
 public:
     std::vector<std::string> ouverts;
@@ -93,14 +116,23 @@ public:
     }
 };
 
-// Drops both windows' default instances (letting Qt delete their forms), the translator's
-// shared INI object and every service double: each test starts as the program would.
+// Drops both windows' default instances, the translator's shared INI object and every service
+// double: each test starts as the program would.
 inline void RemettreFenetresEtServices() {
     frmAbout::ReinitialiserDefaut();
     frmConvertisseur::ReinitialiserDefaut();
-    QApplication::processEvents();
     ReinitialiserTraducteur();
     ReinitialiserServices();
+}
+
+// The form in memory of a window, loaded on first touch (the inert face in force in tests).
+inline FormulaireMemoire& Forme(Fenetre& fenetre) {
+    return dynamic_cast<FormulaireMemoire&>(fenetre.Vue());
+}
+
+// The fabrique of forms in memory in force, to act while a form is shown modally.
+inline FabriqueMemoire& Fabrique() {
+    return dynamic_cast<FabriqueMemoire&>(*Plateforme().formulaires);
 }
 
 } // namespace monvalor::test

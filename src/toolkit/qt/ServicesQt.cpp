@@ -1,11 +1,10 @@
-#include "platform/qt/ServicesQt.h"
+#include "toolkit/qt/ServicesQt.h"
 
-#ifndef _WIN32
-#include "platform/posix/RegistrePosix.h"
-#endif
-#include "platform/qt/ReglagesQt.h"
-#include "platform/qt/TexteQt.h"
+#include "toolkit/qt/FormeQt.h"
+#include "toolkit/qt/ReglagesQt.h"
+#include "toolkit/qt/TexteQt.h"
 #include "support/Erreur.h"
+#include "support/TexteSource.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -36,6 +35,29 @@ std::optional<std::string> PressePapierQt::LireTexte() {
     }
     // text() asks the owner for plain text only; an image-only clipboard gives "".
     return DepuisQString(cb->text(QClipboard::Clipboard));
+}
+
+PressePapierQt::PressePapierQt() : contexte_(std::make_unique<QObject>()) {}
+
+PressePapierQt::~PressePapierQt() = default;
+
+void PressePapierQt::SurChangement(std::function<void()> rappel) {
+    rappel_ = std::move(rappel);
+    QClipboard* cb = QGuiApplication::clipboard();
+    if (!rappel_ || !cb || branche_) {
+        return;
+    }
+    branche_ = true;
+    // Queued, so that a tick never starts inside another (emptying the clipboard notifies
+    // too); addressed to our own object, so that nothing arrives once we are gone.
+    QObject::connect(
+        cb, &QClipboard::dataChanged, contexte_.get(),
+        [this] {
+            if (rappel_) {
+                rappel_();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void PressePapierQt::EcrireTexte(const std::string& texte) {
@@ -188,19 +210,17 @@ InfosApplication InfosApplicationQt() {
     infos.versionMineure = MONVALOR_VERSION_MINOR;
     infos.versionRevision = MONVALOR_VERSION_PATCH;
     infos.description = "Logiciel de conversion Franc/Euro, Euro/Franc, TVA, prix TTC, HT.";
-    infos.copyright = "Copyright \xA9 2026 Monvalor";
+    infos.copyright = std::string(u8"Copyright © 2026 Monvalor"_ansi);
     return infos;
 }
 
 void InstallerServicesQt() {
     Services& s = Plateforme();
+    s.formulaires = std::make_shared<FabriqueQt>();
     s.pressePapier = std::make_shared<PressePapierQt>();
     s.boiteMessage = std::make_shared<BoiteMessageQt>();
     s.systeme = std::make_shared<SystemeQt>();
     s.reglages = std::make_shared<ReglagesQt>();
-#ifndef _WIN32
-    s.registre = std::make_shared<RegistrePosix>();
-#endif
     s.application = InfosApplicationQt();
 }
 

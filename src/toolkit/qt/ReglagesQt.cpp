@@ -1,6 +1,6 @@
-#include "platform/qt/ReglagesQt.h"
+#include "toolkit/qt/ReglagesQt.h"
 
-#include "platform/qt/TexteQt.h"
+#include "toolkit/qt/TexteQt.h"
 #include "support/Erreur.h"
 
 #include <QSettings>

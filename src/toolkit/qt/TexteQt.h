@@ -3,10 +3,11 @@
 
 #include <QString>
 #include <string>
+#include <string_view>
 
 namespace monvalor {
 
-QString VersQString(const std::string& ansi);
+QString VersQString(std::string_view ansi);
 // Characters that Windows-1252 cannot hold become '?'.
 std::string DepuisQString(const QString& texte);
 // Exact conversion: false when a character has no Windows-1252 byte.

@@ -1,14 +1,17 @@
-#include "about/InfosSysteme.h"
+#include "about/frmAbout.h"
 
 #include "localisation/Traducteur.h"
 #include "platform/Services.h"
 #include "support/Erreur.h"
 #include "support/Fichiers.h"
+#include "support/TexteSource.h"
 
 #include <optional>
-#include <string_view>
 
 namespace monvalor {
+
+const std::string_view MessageInfosSystemeIndisponibles =
+    u8"Les informations système ne sont pas disponibles actuellement"_ansi;
 
 namespace {
 
@@ -19,8 +22,56 @@ constexpr int kFenetreNormaleActive = 1;
 
 } // namespace
 
-bool GetKeyValue(std::uintptr_t KeyRoot, const std::string& KeyName, const std::string& SubKeyRef,
-                 std::string& KeyVal) {
+frmAbout::frmAbout() : Fenetre(ConceptionAbout) {}
+
+void frmAbout::Form_Load() {
+    const InfosApplication& app = Plateforme().application;
+    Vue().DefinirLegende(std::string(u8"À propos de "_ansi) + app.titre);
+    Ctl("lblVersion")
+        .DefinirTexte("Version " + std::to_string(app.versionMajeure) + "." +
+                      std::to_string(app.versionMineure) + "." +
+                      std::to_string(app.versionRevision));
+    Ctl("lblTitle").DefinirTexte(app.copyright.empty() ? app.titre
+                                                       : app.titre + " " + app.copyright);
+    Ctl("lblDescription").DefinirTexte(app.description);
+}
+
+void frmAbout::Gerer(std::string_view controle, int, Evenement evenement) {
+    if (evenement != Evenement::Click) {
+        return;
+    }
+    if (controle == "cmdOK") {
+        cmdOK_Click();
+    } else if (controle == "cmdSysInfo") {
+        cmdSysInfo_Click();
+    } else if (controle == "cmdVersion") {
+        cmdVersion_Click();
+    } else if (controle == "lblSite") {
+        lblSite_Click();
+    } else if (controle == "lblEmail") {
+        lblEmail_Click();
+    }
+}
+
+void frmAbout::Site(const std::string& pSite) {
+    Ctl("lblSite").DefinirTexte(pSite);
+    site_ = pSite;
+}
+
+void frmAbout::Email(const std::string& pEmail) {
+    // Left unescaped on purpose: the mail program receives the subject as written.
+    LienEmail_ = "mailto:" + pEmail + "?subject=A propos de " + Plateforme().application.nomExe +
+                 " " + Ctl("lblVersion").Texte();
+    Ctl("lblEmail").DefinirTexte(pEmail);
+}
+
+void frmAbout::Afficher(Fenetre& frm) {
+    TraduireFormulaire(*this);
+    MontrerModal(&frm);
+}
+
+bool frmAbout::GetKeyValue(std::uintptr_t KeyRoot, const std::string& KeyName,
+                           const std::string& SubKeyRef, std::string& KeyVal) {
     std::optional<ValeurRegistre> valeur;
     try {
         valeur = Plateforme().registre->LireValeur(KeyRoot, KeyName, SubKeyRef);
@@ -49,7 +100,7 @@ bool GetKeyValue(std::uintptr_t KeyRoot, const std::string& KeyName, const std::
     return true;
 }
 
-void StartSysInfo() {
+void frmAbout::StartSysInfo() {
     bool lance = false;
     try {
         // The recorded path is taken as it is: whether it exists is for the start to find out.
@@ -77,6 +128,26 @@ void StartSysInfo() {
         Plateforme().boiteMessage->Afficher(Traduire("frmAbout", MessageInfosSystemeIndisponibles),
                                             MsgOK, std::string());
     }
+}
+
+void frmAbout::cmdOK_Click() {
+    Decharger();
+}
+
+void frmAbout::cmdSysInfo_Click() {
+    StartSysInfo();
+}
+
+void frmAbout::cmdVersion_Click() {
+    // The update check comes with the download window.
+}
+
+void frmAbout::lblSite_Click() {
+    OuvrirDocument(site_);
+}
+
+void frmAbout::lblEmail_Click() {
+    OuvrirDocument(LienEmail_);
 }
 
 } // namespace monvalor

@@ -1,0 +1,60 @@
+// The About window: title, version and description, the product's web and mail links, and the
+// buttons that close it, start the system information tool and check for an update.
+#pragma once
+
+#include "platform/Formulaire.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace monvalor {
+
+extern const ConceptionFenetre ConceptionAbout;
+
+// What the user reads when the system information tool cannot be started, whatever the reason
+// (the French key of the message in section frmAbout of the language files).
+extern const std::string_view MessageInfosSystemeIndisponibles;
+
+class frmAbout final : public Fenetre, public InstanceParDefaut<frmAbout> {
+public:
+    frmAbout();
+
+    // The product's web address: shown by lblSite, opened when it is clicked, and the base of
+    // the update check. Setting it loads the window first.
+    void Site(const std::string& pSite);
+    const std::string& Site() const { return site_; }
+    // Shows the address in lblEmail and makes the mail link from it; loads the window first.
+    void Email(const std::string& pEmail);
+    const std::string& LienEmail() const { return LienEmail_; }
+
+    // Translates the window, then shows it modally over the owner; returns once it is unloaded.
+    void Afficher(Fenetre& frm);
+
+    // Starts the system information tool in a normal window and returns at once; when it is
+    // not recorded, not there or does not start, says so in a message box instead.
+    void StartSysInfo();
+    // Reads one registry value as text into KeyVal and returns true; a text value gives its
+    // bytes less one terminating NUL, a 32-bit number its decimal writing, any other type
+    // leaves KeyVal as it was. When the key or the value cannot be read, or the value does
+    // not fit the 1024-byte buffer of the look-up, KeyVal becomes "" and the result is false.
+    // Never throws.
+    bool GetKeyValue(std::uintptr_t KeyRoot, const std::string& KeyName,
+                     const std::string& SubKeyRef, std::string& KeyVal);
+
+protected:
+    void Form_Load() override;
+    void Gerer(std::string_view controle, int indice, Evenement evenement) override;
+
+private:
+    void cmdOK_Click();
+    void cmdSysInfo_Click();
+    void cmdVersion_Click();
+    void lblSite_Click();
+    void lblEmail_Click();
+
+    std::string site_;
+    std::string LienEmail_;
+};
+
+} // namespace monvalor

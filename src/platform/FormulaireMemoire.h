@@ -1,0 +1,109 @@
+// Forms kept in memory, built from the design tables: the face in force when no toolkit is
+// installed (the program without a display, the tests). They hold every property as a native
+// form would, raise the same events, and let a caller act as the user would.
+#pragma once
+
+#include "platform/Formulaire.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace monvalor {
+
+class FormulaireMemoire;
+
+class ControleMemoire final : public IControle {
+public:
+    ControleMemoire(FormulaireMemoire& form, const ConceptionControle& conception);
+
+    std::string Texte() const override;
+    void DefinirTexte(const std::string& texte) override;
+    bool Visible() const override { return visible_; }
+    void DefinirVisible(bool visible) override;
+    bool Actif() const override { return actif_; }
+    void DefinirActif(bool actif) override;
+    std::string InfoBulle() const override { return infoBulle_; }
+    void DefinirInfoBulle(const std::string& infoBulle) override;
+    Police LirePolice() const override { return police_; }
+    void DefinirPolice(const Police& police) override;
+    void DefinirImage(std::string_view icone) override;
+    void DefinirIntervalle(int millisecondes) override;
+    void DefinirTexteCle(std::size_t position, const std::string& texte) override;
+
+    // A control that refuses every new value, as a native one may: each setter throws.
+    bool enPanne = false;
+
+    const ConceptionControle& Conception() const { return conception_; }
+    const std::string& Image() const { return image_; }
+    int Intervalle() const { return intervalle_; }
+    // The texts given to the toolbar's buttons or the list view's columns, "" where none.
+    const std::vector<std::string>& TextesCles() const { return textesCles_; }
+
+private:
+    FormulaireMemoire& form_;
+    const ConceptionControle& conception_;
+    std::string texte_;
+    bool visible_;
+    bool actif_;
+    std::string infoBulle_;
+    Police police_;
+    std::string image_;
+    int intervalle_ = 0;
+    std::vector<std::string> textesCles_;
+};
+
+class FormulaireMemoire final : public IVueFormulaire {
+public:
+    FormulaireMemoire(const ConceptionFenetre& conception, IRecepteur& recepteur,
+                      std::function<void(FormulaireMemoire&)> pendantModal);
+
+    IControle& Controle(std::string_view nom, int indice = -1) override;
+    std::string Legende() const override { return legende_; }
+    void DefinirLegende(const std::string& legende) override { legende_ = legende; }
+    int Hauteur() const override { return hauteur_; }
+    void DefinirHauteur(int twips) override { hauteur_ = twips; }
+    std::string Icone() const override { return std::string(conception_.icone); }
+    void Montrer() override { visible_ = true; }
+    void Cacher() override { visible_ = false; }
+    void MontrerModal(IVueFormulaire* proprietaire) override;
+    void AuPremierPlan() override;
+
+    // What the user would do: each raises the event the form would.
+    void Cliquer(std::string_view nom, int indice = -1);
+    void Taper(std::string_view nom, const std::string& texte);
+    void Tic(std::string_view minuterie = "Timer");
+    void FermerParLaBarreDeTitre();
+
+    ControleMemoire& Memoire(std::string_view nom, int indice = -1);
+    // A window system that refuses to raise the form.
+    bool premierPlanEnPanne = false;
+    const ConceptionFenetre& Conception() const { return conception_; }
+    bool EstVisible() const { return visible_; }
+    int FoisAuPremierPlan() const { return premierPlan_; }
+    // The owner of each modal showing, in order (nullptr: over the screen).
+    const std::vector<IVueFormulaire*>& Proprietaires() const { return proprietaires_; }
+
+private:
+    friend class ControleMemoire;
+    const ConceptionFenetre& conception_;
+    IRecepteur& recepteur_;
+    std::function<void(FormulaireMemoire&)> pendantModal_;
+    std::vector<ControleMemoire> controles_;
+    std::string legende_;
+    int hauteur_;
+    bool visible_ = false;
+    int premierPlan_ = 0;
+    std::vector<IVueFormulaire*> proprietaires_;
+};
+
+class FabriqueMemoire final : public IFabriqueFormulaires {
+public:
+    std::unique_ptr<IVueFormulaire> Creer(const ConceptionFenetre& conception,
+                                          IRecepteur& recepteur) override;
+    // Runs while a form is shown modally, as the user's doings would: the modal showing
+    // returns when it does.
+    std::function<void(FormulaireMemoire&)> pendantModal;
+};
+
+} // namespace monvalor

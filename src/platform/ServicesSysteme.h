@@ -1,0 +1,9 @@
+// The operating system's own services (not the toolkit's), installed by the program at start.
+#pragma once
+
+namespace monvalor {
+
+// Installs this system's registry into the platform services.
+void InstallerServicesSysteme();
+
+} // namespace monvalor
