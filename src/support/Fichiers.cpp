@@ -27,12 +27,8 @@ std::size_t PositionDepuisFin(std::string_view chemin) {
 
 // Platform folders come without trailing separator, except a root that is nothing else.
 std::string SansSeparateurFinal(std::string repertoire) {
-    while (repertoire.size() > 1 && repertoire.back() == SeparateurChemin) {
-#if defined(_WIN32)
-        if (repertoire.size() == 3 && repertoire[1] == ':') {
-            break;
-        }
-#endif
+    while (repertoire.size() > 1 && repertoire.back() == SeparateurChemin &&
+           !systeme::EstRacineLecteur(repertoire)) {
         repertoire.pop_back();
     }
     return repertoire;
@@ -41,16 +37,7 @@ std::string SansSeparateurFinal(std::string repertoire) {
 } // namespace
 
 std::filesystem::path CheminSysteme(std::string_view chemin) {
-#if defined(_WIN32)
-    std::wstring large;
-    large.reserve(chemin.size());
-    for (char c : chemin) {
-        large.push_back(static_cast<wchar_t>(CodeUnicode(static_cast<unsigned char>(c))));
-    }
-    return std::filesystem::path(large);
-#else
-    return std::filesystem::path(AnsiVersUtf8(chemin));
-#endif
+    return systeme::CheminNatif(chemin);
 }
 
 bool FichierExiste(std::string_view chemin) {

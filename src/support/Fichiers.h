@@ -2,19 +2,14 @@
 // they become native paths only when handed to the operating system (CheminSysteme).
 #pragma once
 
+#include "platform/FichiersSysteme.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace monvalor {
-
-// The separator that the path routines look for and put between a folder and a name.
-#if defined(_WIN32)
-inline constexpr char SeparateurChemin = '\\';
-#else
-inline constexpr char SeparateurChemin = '/';
-#endif
 
 // True when the file's size can be read: an existing file, even empty. Folders, missing files,
 // paths through missing folders and bad names all give false; never throws.

@@ -1,5 +1,6 @@
 #include "support/ProfilIni.h"
 
+#include "platform/FichiersSysteme.h"
 #include "support/Ansi.h"
 #include "support/Chaines.h"
 #include "support/Fichiers.h"
@@ -12,17 +13,6 @@
 #include <random>
 #include <system_error>
 #include <vector>
-
-#if defined(_WIN32)
-#include <fcntl.h>
-#include <io.h>
-#include <share.h>
-#include <sys/stat.h>
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace monvalor {
 
@@ -206,11 +196,7 @@ std::optional<fs::path> Resoudre(std::string_view fichier) {
     if (fichier.empty()) {
         return std::nullopt;
     }
-    bool avecRepertoire = fichier.find(SeparateurChemin) != std::string_view::npos;
-#if defined(_WIN32)
-    avecRepertoire = avecRepertoire || fichier.find_first_of("/:") != std::string_view::npos;
-#endif
-    if (avecRepertoire) {
+    if (systeme::AUnRepertoire(fichier)) {
         return CheminSysteme(fichier);
     }
     const std::string repertoire = RepertoireWindows();
@@ -249,92 +235,6 @@ std::string NomTemporaire(const fs::path& cible) {
     return "." + nom + suffixe + ".tmp";
 }
 
-#if defined(_WIN32)
-
-int OuvrirExclusif(const fs::path& chemin) {
-    int fd = -1;
-    if (_wsopen_s(&fd, chemin.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _SH_DENYRW,
-                  _S_IREAD | _S_IWRITE) != 0) {
-        return -1;
-    }
-    return fd;
-}
-bool EcrireTout(int fd, std::string_view octets) {
-    while (!octets.empty()) {
-        const unsigned morceau =
-            static_cast<unsigned>(std::min<std::size_t>(octets.size(), 1 << 20));
-        const int n = _write(fd, octets.data(), morceau);
-        if (n <= 0) {
-            return false;
-        }
-        octets.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-bool Synchroniser(int fd) {
-    return _commit(fd) == 0;
-}
-bool Fermer(int fd) {
-    return _close(fd) == 0;
-}
-void SynchroniserRepertoire(const fs::path&) {}
-
-#else
-
-int OuvrirExclusif(const fs::path& chemin) {
-    int fd = -1;
-    do {
-        fd = ::open(chemin.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
-}
-bool EcrireTout(int fd, std::string_view octets) {
-    while (!octets.empty()) {
-        const ssize_t n = ::write(fd, octets.data(), octets.size());
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        octets.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-bool Synchroniser(int fd) {
-    return ::fsync(fd) == 0;
-}
-bool Fermer(int fd) {
-    return ::close(fd) == 0;
-}
-// The new file takes the permissions (and, where allowed, the owner) of the one it replaces.
-bool CopierDroits(int fd, const fs::path& original) {
-    struct stat infos {};
-    if (::stat(original.c_str(), &infos) != 0) {
-        return false;
-    }
-    if (::fchmod(fd, infos.st_mode & 07777) != 0) {
-        return false;
-    }
-    struct stat actuels {};
-    if (::fstat(fd, &actuels) == 0 &&
-        (actuels.st_uid != infos.st_uid || actuels.st_gid != infos.st_gid)) {
-        // Only a privileged user may give the file away; anyone else keeps it as their own.
-        [[maybe_unused]] const int ignore = ::fchown(fd, infos.st_uid, infos.st_gid);
-    }
-    return true;
-}
-// Makes the rename itself durable.
-void SynchroniserRepertoire(const fs::path& repertoire) {
-    const int fd = ::open(repertoire.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-#endif
-
 // Replaces the file with the bytes through a temporary file in the same folder: flushed to the
 // disk, then renamed over the file. The old file stays whole until the rename.
 bool RemplacerFichier(const fs::path& cible, std::string_view octets, bool existait) {
@@ -346,7 +246,7 @@ bool RemplacerFichier(const fs::path& cible, std::string_view octets, bool exist
     int fd = -1;
     for (int essai = 0; essai < 8 && fd < 0; ++essai) {
         temporaire = repertoire / NomTemporaire(cible);
-        fd = OuvrirExclusif(temporaire);
+        fd = systeme::OuvrirExclusif(temporaire);
         if (fd < 0 && errno != EEXIST) {
             return false;
         }
@@ -354,14 +254,10 @@ bool RemplacerFichier(const fs::path& cible, std::string_view octets, bool exist
     if (fd < 0) {
         return false;
     }
-    bool ok = EcrireTout(fd, octets);
-#if !defined(_WIN32)
-    ok = ok && (!existait || CopierDroits(fd, cible));
-#else
-    static_cast<void>(existait);
-#endif
-    ok = ok && Synchroniser(fd);
-    ok = Fermer(fd) && ok;
+    bool ok = systeme::EcrireTout(fd, octets);
+    ok = ok && (!existait || systeme::CopierDroits(fd, cible));
+    ok = ok && systeme::Synchroniser(fd);
+    ok = systeme::Fermer(fd) && ok;
     std::error_code erreur;
     if (ok) {
         fs::rename(temporaire, cible, erreur);
@@ -371,7 +267,7 @@ bool RemplacerFichier(const fs::path& cible, std::string_view octets, bool exist
         fs::remove(temporaire, erreur);
         return false;
     }
-    SynchroniserRepertoire(repertoire);
+    systeme::SynchroniserRepertoire(repertoire);
     return true;
 }
 
@@ -382,14 +278,7 @@ bool Inscriptible(const fs::path& chemin, const fs::file_status& etat) {
     if ((etat.permissions() & kEcriture) == fs::perms::none) {
         return false;
     }
-#if !defined(_WIN32)
-    if (::access(chemin.c_str(), W_OK) != 0) {
-        return false;
-    }
-#else
-    static_cast<void>(chemin);
-#endif
-    return true;
+    return systeme::Inscriptible(chemin);
 }
 
 } // namespace

@@ -1,0 +1,70 @@
+#include "platform/FichiersSysteme.h"
+
+#include "support/Ansi.h"
+
+#include <algorithm>
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+#include <string>
+#include <sys/stat.h>
+
+namespace monvalor::systeme {
+
+namespace fs = std::filesystem;
+
+fs::path CheminNatif(std::string_view chemin) {
+    std::wstring large;
+    large.reserve(chemin.size());
+    for (char c : chemin) {
+        large.push_back(static_cast<wchar_t>(CodeUnicode(static_cast<unsigned char>(c))));
+    }
+    return fs::path(large);
+}
+
+bool EstRacineLecteur(std::string_view chemin) {
+    return chemin.size() == 3 && chemin[1] == ':' && chemin[2] == SeparateurChemin;
+}
+
+bool AUnRepertoire(std::string_view fichier) {
+    return fichier.find_first_of("\\/:") != std::string_view::npos;
+}
+
+// Windows keeps read-only as an attribute, which the permissions already tell.
+bool Inscriptible(const fs::path&) {
+    return true;
+}
+
+bool CopierDroits(int, const fs::path&) {
+    return true;
+}
+
+int OuvrirExclusif(const fs::path& chemin) {
+    int fd = -1;
+    if (_wsopen_s(&fd, chemin.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _SH_DENYRW,
+                  _S_IREAD | _S_IWRITE) != 0) {
+        return -1;
+    }
+    return fd;
+}
+bool EcrireTout(int fd, std::string_view octets) {
+    while (!octets.empty()) {
+        const unsigned morceau =
+            static_cast<unsigned>(std::min<std::size_t>(octets.size(), 1 << 20));
+        const int n = _write(fd, octets.data(), morceau);
+        if (n <= 0) {
+            return false;
+        }
+        octets.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+bool Synchroniser(int fd) {
+    return _commit(fd) == 0;
+}
+bool Fermer(int fd) {
+    return _close(fd) == 0;
+}
+void SynchroniserRepertoire(const fs::path&) {}
+
+} // namespace monvalor::systeme
