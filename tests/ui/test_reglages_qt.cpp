@@ -1,6 +1,7 @@
 #include "platform/Services.h"
 #include "support/Erreur.h"
 #include "support/INI.h"
+#include "support/TexteSource.h"
 #include "toolkit/qt/ReglagesQt.h"
 
 #include <QFile>
@@ -27,29 +28,28 @@ protected:
 TEST_F(ReglagesQtTest, ValeursRelues) {
     ASSERT_TRUE(dossier.isValid());
     EXPECT_EQ(reglages.Lire("Monvalor", "Options", "Taux"), std::nullopt);
-    const std::string valeurs[] = {"",
-                                   "19,6",
-                                   "a,b,c",
-                                   "\"cit\xE9\"",
-                                   "@Variant(x)",
-                                   "@",
-                                   "  espaces  ",
-                                   "Fran\xE7"
-                                   "ais \x80 \xFF \x9C",
-                                   "a/b\\c%2F",
-                                   "ligne1\r\nligne2",
-                                   "=;#[]",
-                                   "true"};
+    const std::string_view valeurs[] = {"",
+                                        "19,6",
+                                        "a,b,c",
+                                        u8"\"cité\""_ansi,
+                                        "@Variant(x)",
+                                        "@",
+                                        "  espaces  ",
+                                        u8"Français € ÿ œ"_ansi,
+                                        "a/b\\c%2F",
+                                        "ligne1\r\nligne2",
+                                        "=;#[]",
+                                        "true"};
     int n = 0;
-    for (const std::string& v : valeurs) {
+    for (std::string_view v : valeurs) {
         const std::string cle = "k" + std::to_string(n++);
-        reglages.Ecrire("Monvalor", "Options", cle, v);
+        reglages.Ecrire("Monvalor", "Options", cle, std::string(v));
         EXPECT_EQ(reglages.Lire("Monvalor", "Options", cle), v) << v;
     }
     // And from the file, by another instance.
     ReglagesQt relu(fichier);
     n = 0;
-    for (const std::string& v : valeurs) {
+    for (std::string_view v : valeurs) {
         EXPECT_EQ(relu.Lire("Monvalor", "Options", "k" + std::to_string(n++)), v) << v;
     }
 }
@@ -71,7 +71,7 @@ TEST_F(ReglagesQtTest, TroisNiveauxDistincts) {
         {"", "s", "k"},
         {"A", "", "k"},
         {"A", "s", ""},
-        {"\xC9t\xE9", "\xE0", "\xFF"},
+        {std::string(u8"Été"_ansi), std::string(u8"à"_ansi), std::string(u8"ÿ"_ansi)},
     };
     int n = 0;
     for (const Adresse& a : adresses) {
