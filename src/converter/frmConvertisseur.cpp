@@ -122,9 +122,9 @@ void frmConvertisseur::Timer_Timer() {
                     {"txtMontantTTC", &c.montantTTC},
                     {u8"txtRéduction"_ansi, &c.reduction},
                 };
-                for (const auto& [boite, valeur] : sorties) {
-                    if (*valeur) {
-                        Etape([&] { Ctl(boite).DefinirTexte(**valeur); });
+                for (const auto& sortie : sorties) {
+                    if (*sortie.second) {
+                        Etape([&] { Ctl(sortie.first).DefinirTexte(**sortie.second); });
                     }
                 }
             });
