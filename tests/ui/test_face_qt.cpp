@@ -43,7 +43,56 @@ public:
     }
 };
 
-const ConceptionFenetre* const kTables[] = {&ConceptionConvertisseur, &ConceptionAbout};
+// The kinds no window of the program uses yet, in a frame.
+constexpr std::string_view kCles[] = {"k0", "k1"};
+constexpr Police kGras{"Tahoma", 10, true};
+constexpr ConceptionControle kControles[] = {
+    {.genre = Genre::Cadre,
+     .nom = "fraCadre",
+     .legende = "Cadre",
+     .position = {60, 60, 3000, 1500}},
+    {.genre = Genre::Label,
+     .nom = "lblNom",
+     .legende = "Nom",
+     .position = {90, 300, 900, 255},
+     .conteneur = "fraCadre"},
+    {.genre = Genre::ZoneTexte,
+     .nom = "txtNom",
+     .position = {1000, 300, 1500, 285},
+     .tabulation = 1,
+     .police = &kGras,
+     .conteneur = "fraCadre",
+     .actif = false},
+    {.genre = Genre::CaseACocher,
+     .nom = "chkA",
+     .legende = "A",
+     .position = {60, 1700, 1000, 255},
+     .tabulation = 2,
+     .visible = false},
+    {.genre = Genre::BoutonOption,
+     .nom = "optB",
+     .legende = "B",
+     .position = {60, 2000, 1000, 255},
+     .tabulation = 0,
+     .infoBulle = "Bulle"},
+    {.genre = Genre::BarreOutils,
+     .nom = "tbrOutils",
+     .position = {60, 2300, 3000, 400},
+     .cles = kCles},
+    {.genre = Genre::ListeVue,
+     .nom = "lvwListe",
+     .position = {60, 2800, 3000, 900},
+     .tabulation = 3,
+     .cles = kCles},
+};
+constexpr ConceptionFenetre kEssai{.nom = "frmEssai",
+                                   .legende = "Essai",
+                                   .largeur = 3200,
+                                   .hauteur = 3800,
+                                   .police = {"MS Sans Serif", 8.25},
+                                   .controles = kControles};
+
+const ConceptionFenetre* const kTables[] = {&ConceptionConvertisseur, &ConceptionAbout, &kEssai};
 
 bool EstDuGenre(QWidget* w, Genre g) {
     switch (g) {
@@ -134,6 +183,7 @@ TEST_F(FaceQt, BuildsEveryTableAsDesigned) {
             }
             ASSERT_NE(w, nullptr);
             EXPECT_EQ(w->objectName(), VersQString(c.nom));
+            EXPECT_EQ(w->parentWidget(), c.conteneur.empty() ? &form : vue.Widget(c.conteneur));
             EXPECT_EQ(w->geometry(), QRect(Twips(c.position.gauche), Twips(c.position.haut),
                                            Twips(c.position.largeur), Twips(c.position.hauteur)));
             const Police& p = c.police ? *c.police : t->police;
@@ -181,6 +231,20 @@ TEST_F(FaceQt, BuildsEveryTableAsDesigned) {
         QApplication::processEvents();
         EXPECT_EQ(form.focusWidget(), ordre.front().second);
     }
+}
+
+TEST_F(FaceQt, ToolbarButtonsAndListColumnsTakeTextsByPosition) {
+    Recepteur r;
+    VueQt vue(kEssai, r);
+    vue.Controle("tbrOutils").DefinirTexteCle(1, "Ouvrir");
+    vue.Controle("lvwListe").DefinirTexteCle(0, "Nom");
+    EXPECT_THROW(vue.Controle("lvwListe").DefinirTexteCle(2, "Trop"), Erreur);
+    EXPECT_THROW(vue.Controle("chkA").DefinirTexteCle(0, "Non"), Erreur);
+    EXPECT_EQ(static_cast<QToolBar*>(vue.Widget("tbrOutils"))->actions().at(1)->toolTip(),
+              QStringLiteral("Ouvrir"));
+    auto* liste = static_cast<QTreeWidget*>(vue.Widget("lvwListe"));
+    EXPECT_EQ(liste->headerItem()->text(0), QStringLiteral("Nom"));
+    EXPECT_EQ(liste->headerItem()->text(1), QStringLiteral("k1"));
 }
 
 TEST_F(FaceQt, RoutesEachControlsEventsToItsWindow) {
