@@ -106,6 +106,9 @@ TEST(Arr, RemoveLeavesNullInPlaceEvenAboveTheCount) {
     a.Remove(2);
     a.Remove(50);
     EXPECT_EQ(Etat(a, {1, 2, 3, 49, 50}), "3/100 a ~ c _ ~");
+    // The last allocated slot is still inside.
+    a.Remove(100);
+    EXPECT_EQ(Etat(a, {100, 101}), "3/100 ~ !");
 }
 
 TEST(Arr, LoweringCountHidesAndRaisingRevealsUpToTheNewCapacity) {

@@ -113,6 +113,8 @@ TEST_F(IniTest, ValeurMasqueeIllisibleRendueTelleQuelle) {
     contenu.replace(egal + 1, contenu.find("\r\n", egal) - egal - 1, "***");
     EcrireFichier(fichier, contenu);
     EXPECT_EQ(ini.Value("s", "k", "d"), "***");
+    // A default is the caller's own text: it is never unscrambled.
+    EXPECT_EQ(ini.Value("s", "absente", "QUJD"), "QUJD");
 }
 
 TEST_F(IniTest, AddAjouteSansDoublonRemoveEnleveChaqueOccurrence) {
