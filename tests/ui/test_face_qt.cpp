@@ -326,6 +326,10 @@ TEST_F(FaceQt, TheAboutWindowClosesWithItsKeysAndShowsModallyOverItsOwner) {
     proprietaire.Montrer();
     QApplication::processEvents();
     EXPECT_LE((afficher() - formProprietaire.frameGeometry().center()).manhattanLength(), 12);
+    // At the screen's left edge: kept inside the screen.
+    formProprietaire.move(disponible.topLeft() + QPoint(0, 200));
+    QApplication::processEvents();
+    EXPECT_GE(afficher().x() - disponible.left(), Twips(ConceptionAbout.largeur) / 2 - 2);
 }
 
 TEST_F(FaceQt, AnErrorInAHandlerIsShownAndEndsTheProgramWithoutCrossingQt) {

@@ -113,7 +113,7 @@ TEST(ConversionsLire, LongDigitStringsAreCorrectlyRounded) {
 
 TEST(ConversionsLire, RefusedTexts) {
     const std::vector<std::string> refus = {
-        "", "\t\r\n", "   _ ", ",", "+", "-,", "1,234,56", "1,,5", "12.5", "1.234,56",
+        "", "\t\r\n", "   _ ", ",", "+", "-,", "1,234,56", "1,,5", "12.5", "1.234,56", "12:30",
         // notations that are not read
         "1e5", "1,5E+16", "1E-05", "0x1A", "&H1A", "Inf", "nan", "12a", "a12", "12\v", "\f12",
         // grouping other than by threes with one kind of blank

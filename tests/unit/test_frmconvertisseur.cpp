@@ -293,3 +293,19 @@ TEST_F(Convertisseur, AnErrorEscapingAHandlerIsShownThenEndsTheProgram) {
               (std::vector<MessageVu>{{DescriptionErreur(ErrAccesChemin), MsgCritique, ""}}));
     EXPECT_EQ(systeme->fins, std::vector<int>{1});
 }
+
+TEST_F(Convertisseur, TheJournalHasOneLinePerAmountTaken) {
+    const std::string journal = dossier.Fichier("journal.txt");
+    ::setenv("MONVALOR_JOURNAL", journal.c_str(), 1);
+    frmConvertisseur::ReinitialiserDefaut();
+    FormulaireMemoire& f = Forme(Demarre());
+    ::unsetenv("MONVALOR_JOURNAL");
+    f.Taper("txtMontantLibre", "a\\b\tc");
+    f.Tic(); // a text that is no amount is not noted
+    Copier("12.50");
+    const std::string lignes = LireFichier(journal);
+    ASSERT_EQ(std::count(lignes.begin(), lignes.end(), '\n'), 1);
+    EXPECT_EQ(lignes.substr(lignes.find('\t')),
+              "\t12,50\t1,91\t81,99\t19,6\t2,45\t10,45\t14,95\t10,05\ta\\\\b\\tc\n");
+    EXPECT_GT(std::stoll(lignes), 0);
+}
