@@ -34,12 +34,14 @@ void Fenetre::Charger() {
     if (vue_ || enChargement_) {
         return;
     }
+    // The face may raise events while it builds the form: they find it not loaded yet.
     enChargement_ = true;
-    struct Fin {
-        bool& drapeau;
-        ~Fin() { drapeau = false; }
-    } fin{enChargement_};
-    vue_ = Plateforme().formulaires->Creer(conception_, *this);
+    try {
+        vue_ = Plateforme().formulaires->Creer(conception_, *this);
+    } catch (...) {
+        enChargement_ = false;
+        throw;
+    }
     enChargement_ = false;
     Form_Load();
 }

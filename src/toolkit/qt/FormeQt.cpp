@@ -188,13 +188,19 @@ private:
     QPointer<QTimer> minuterie_;
 };
 
-FormQt::FormQt(VueQt& vue, Qt::WindowFlags drapeaux) : QWidget(nullptr, drapeaux), vue_(vue) {}
+FormQt::FormQt(VueQt& vue, Qt::WindowFlags drapeaux) : QWidget(nullptr, drapeaux), vue_(&vue) {}
+
+void FormQt::Transmettre(std::string_view controle, int indice, Evenement evenement) {
+    if (vue_ != nullptr) {
+        vue_->Signaler(controle, indice, evenement);
+    }
+}
 
 void FormQt::closeEvent(QCloseEvent* evenement) {
     // The form is destroyed by its window object, never by Qt under our feet.
     evenement->ignore();
-    if (vue_.form_ == this) {
-        vue_.Signaler("", -1, Evenement::Fermeture);
+    if (vue_ != nullptr) {
+        vue_->Signaler("", -1, Evenement::Fermeture);
     }
 }
 
@@ -206,8 +212,8 @@ void FormQt::hideEvent(QHideEvent* evenement) {
 }
 
 void FormQt::keyPressEvent(QKeyEvent* evenement) {
-    if (vue_.form_ == this) {
-        vue_.Touche(*evenement);
+    if (vue_ != nullptr) {
+        vue_->Touche(*evenement);
     }
     if (!evenement->isAccepted()) {
         QWidget::keyPressEvent(evenement);
@@ -215,13 +221,13 @@ void FormQt::keyPressEvent(QKeyEvent* evenement) {
 }
 
 bool FormQt::eventFilter(QObject* objet, QEvent* evenement) {
-    if (evenement->type() == QEvent::MouseButtonRelease && vue_.form_ == this) {
+    if (evenement->type() == QEvent::MouseButtonRelease && vue_ != nullptr) {
         auto* souris = static_cast<QMouseEvent*>(evenement);
         auto* w = qobject_cast<QWidget*>(objet);
         // A release dragged off the control, or another button, is no click.
         if (w != nullptr && souris->button() == Qt::LeftButton &&
             w->rect().contains(souris->position().toPoint())) {
-            vue_.Clic(*objet);
+            vue_->Clic(*objet);
         }
     }
     return false;
@@ -283,8 +289,9 @@ VueQt::VueQt(const ConceptionFenetre& conception, IRecepteur& recepteur)
                 ligne->setAccessibleName(dernierLabel->text());
                 dernierLabel->setBuddy(ligne);
             }
-            QObject::connect(ligne, &QLineEdit::textChanged, ligne,
-                             [this, &c] { Signaler(c.nom, c.indice, Evenement::Change); });
+            QObject::connect(ligne, &QLineEdit::textChanged, ligne, [f = &form, &c] {
+                f->Transmettre(c.nom, c.indice, Evenement::Change);
+            });
             w = ligne;
             break;
         }
@@ -303,8 +310,9 @@ VueQt::VueQt(const ConceptionFenetre& conception, IRecepteur& recepteur)
             } else {
                 bouton = new QRadioButton(legende, parent);
             }
-            QObject::connect(bouton, &QAbstractButton::clicked, bouton,
-                             [this, &c] { Signaler(c.nom, c.indice, Evenement::Click); });
+            QObject::connect(bouton, &QAbstractButton::clicked, bouton, [f = &form, &c] {
+                f->Transmettre(c.nom, c.indice, Evenement::Click);
+            });
             w = bouton;
             break;
         }
@@ -341,8 +349,9 @@ VueQt::VueQt(const ConceptionFenetre& conception, IRecepteur& recepteur)
         case Genre::Minuterie:
             minuterie = new QTimer(&form);
             minuterie->setObjectName(nom);
-            QObject::connect(minuterie, &QTimer::timeout, minuterie,
-                             [this, &c] { Signaler(c.nom, c.indice, Evenement::Timer); });
+            QObject::connect(minuterie, &QTimer::timeout, minuterie, [f = &form, &c] {
+                f->Transmettre(c.nom, c.indice, Evenement::Timer);
+            });
             break;
         }
         if (w != nullptr) {
@@ -390,6 +399,7 @@ VueQt::~VueQt() {
     controles_.clear();
     if (FormQt* form = form_.data()) {
         form_.clear();
+        form->Detacher();
         form->hide();
         // Deferred: the unload may come from one of the form's own event handlers.
         form->deleteLater();

@@ -31,6 +31,10 @@ class FormQt final : public QWidget {
     Q_OBJECT
 public:
     FormQt(VueQt& vue, Qt::WindowFlags drapeaux);
+    // The window object is done with the form: what still reaches it goes nowhere.
+    void Detacher() { vue_ = nullptr; }
+    // An event of one of the form's controls, for its window while it has one.
+    void Transmettre(std::string_view controle, int indice, Evenement evenement);
 
 signals:
     void Cache();
@@ -43,7 +47,7 @@ protected:
     bool eventFilter(QObject* objet, QEvent* evenement) override;
 
 private:
-    VueQt& vue_;
+    VueQt* vue_;
 };
 
 class ControleQt;
