@@ -2,6 +2,7 @@
 // routes to the window, on Qt's offscreen platform.
 #include "about/frmAbout.h"
 #include "converter/frmConvertisseur.h"
+#include "support/TexteSource.h"
 #include "toolkit/qt/FormeQt.h"
 #include "toolkit/qt/TexteQt.h"
 
@@ -22,6 +23,11 @@
 #include <QToolBar>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+
+// The program's pictures are compiled into the face's static library.
+static void ChargerRessources() {
+    Q_INIT_RESOURCE(monvalor);
+}
 
 using namespace monvalor;
 using namespace monvalor::test;
@@ -210,8 +216,11 @@ TEST_F(FaceQt, BuildsEveryTableAsDesigned) {
                 EXPECT_EQ(static_cast<QLabel*>(w)->wordWrap(), c.retourLigne);
             }
             if (c.genre == Genre::ZoneTexte) {
-                // What a screen reader says of the box: its label.
+                // What a screen reader says of the box: its label, whose mnemonic leads here.
                 EXPECT_EQ(w->accessibleName(), VersQString(dernierLabel));
+                const auto libelles = form.findChildren<QLabel*>();
+                EXPECT_TRUE(std::any_of(libelles.begin(), libelles.end(),
+                                        [&](QLabel* l) { return l->buddy() == w; }));
             }
             if (c.tabulation != SansTabulation && w->focusPolicy() != Qt::NoFocus) {
                 ordre.emplace_back(c.tabulation, w);
@@ -235,6 +244,14 @@ TEST_F(FaceQt, BuildsEveryTableAsDesigned) {
 
 TEST_F(FaceQt, ToolbarButtonsAndListColumnsTakeTextsByPosition) {
     Recepteur r;
+    {
+        // A picture box shows an icon at the size the designs give it.
+        ChargerRessources();
+        VueQt about(ConceptionAbout, r);
+        about.Controle(u8"Icône"_ansi).DefinirImage("monvalor");
+        auto* image = static_cast<QLabel*>(about.Widget(u8"Icône"_ansi));
+        EXPECT_EQ(image->pixmap().deviceIndependentSize().toSize().width(), 32);
+    }
     VueQt vue(kEssai, r);
     vue.Controle("tbrOutils").DefinirTexteCle(1, "Ouvrir");
     vue.Controle("lvwListe").DefinirTexteCle(0, "Nom");

@@ -238,6 +238,9 @@ TEST_F(Convertisseur, LoadTitlesArmsTheWatchThenWelcomesOverTheWindow) {
     f.FermerParLaBarreDeTitre();
     EXPECT_EQ(systeme->fins, std::vector<int>{0});
     EXPECT_FALSE(frm.EstChargee());
+    // A clipboard change after the end loads nothing again.
+    pp->rappel();
+    EXPECT_FALSE(frm.EstChargee());
 }
 
 TEST_F(Convertisseur, TheWelcomeHandsTheAboutWindowItsAddressesIconAndHowTo) {
