@@ -31,8 +31,8 @@ void frmAbout::Form_Load() {
         .DefinirTexte("Version " + std::to_string(app.versionMajeure) + "." +
                       std::to_string(app.versionMineure) + "." +
                       std::to_string(app.versionRevision));
-    Ctl("lblTitle").DefinirTexte(app.copyright.empty() ? app.titre
-                                                       : app.titre + " " + app.copyright);
+    Ctl("lblTitle")
+        .DefinirTexte(app.copyright.empty() ? app.titre : app.titre + " " + app.copyright);
     Ctl("lblDescription").DefinirTexte(app.description);
 }
 

@@ -1,7 +1,7 @@
 #include "toolkit/qt/ReglagesQt.h"
 
-#include "toolkit/qt/TexteQt.h"
 #include "support/Erreur.h"
+#include "toolkit/qt/TexteQt.h"
 
 #include <QSettings>
 #include <QStringList>

@@ -1,10 +1,10 @@
 #include "toolkit/qt/ServicesQt.h"
 
+#include "support/Erreur.h"
+#include "support/TexteSource.h"
 #include "toolkit/qt/FormeQt.h"
 #include "toolkit/qt/ReglagesQt.h"
 #include "toolkit/qt/TexteQt.h"
-#include "support/Erreur.h"
-#include "support/TexteSource.h"
 
 #include <QApplication>
 #include <QClipboard>
