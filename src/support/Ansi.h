@@ -3,6 +3,7 @@
 // to the OS, process arguments, files saved as UTF-8 by Linux users).
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,10 +18,69 @@ std::string AnsiVersUtf8(std::string_view ansi);
 // Windows-1252 cannot represent.
 std::optional<std::string> Utf8VersAnsi(std::string_view utf8);
 
+// Code points of 0x80..0x9F in Windows-1252; the five undefined slots keep their C1 value.
+inline constexpr char32_t kHaut1252[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
 // Unicode code point of a Windows-1252 byte.
-char32_t CodeUnicode(unsigned char octet);
+constexpr char32_t CodeUnicode(unsigned char octet) {
+    return octet >= 0x80 && octet <= 0x9F ? kHaut1252[octet - 0x80] : octet;
+}
+
 // Windows-1252 byte of a code point, or -1 when it has none.
-int OctetAnsi(char32_t code);
+constexpr int OctetAnsi(char32_t code) {
+    if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) {
+        return static_cast<int>(code);
+    }
+    for (int k = 0; k < 32; ++k) {
+        if (kHaut1252[k] == code) {
+            return 0x80 + k;
+        }
+    }
+    return -1;
+}
+
+// Reads one UTF-8 sequence at `i` into `c` and moves past it; false on a malformed, truncated,
+// overlong or surrogate one.
+constexpr bool LireUtf8(std::string_view s, std::size_t& i, char32_t& c) {
+    const auto o = static_cast<unsigned char>(s[i]);
+    std::size_t suite = 0;
+    if (o < 0x80) {
+        c = o;
+        ++i;
+        return true;
+    }
+    if ((o & 0xE0) == 0xC0) {
+        c = o & 0x1F;
+        suite = 1;
+    } else if ((o & 0xF0) == 0xE0) {
+        c = o & 0x0F;
+        suite = 2;
+    } else if ((o & 0xF8) == 0xF0) {
+        c = o & 0x07;
+        suite = 3;
+    } else {
+        return false;
+    }
+    if (i + suite >= s.size()) {
+        return false;
+    }
+    for (std::size_t k = 1; k <= suite; ++k) {
+        const auto b = static_cast<unsigned char>(s[i + k]);
+        if ((b & 0xC0) != 0x80) {
+            return false;
+        }
+        c = (c << 6) | (b & 0x3F);
+    }
+    const char32_t minimum = suite == 1 ? 0x80 : suite == 2 ? 0x800 : 0x10000;
+    if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+        return false;
+    }
+    i += suite + 1;
+    return true;
+}
 
 // True when the bytes are valid UTF-8 and hold at least one multi-byte sequence, the sign that
 // a file was saved as UTF-8 rather than Windows-1252.

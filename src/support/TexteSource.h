@@ -3,6 +3,8 @@
 // compile, so a typo can never reach a window as a '?'.
 #pragma once
 
+#include "support/Ansi.h"
+
 #include <cstddef>
 #include <string_view>
 #include <type_traits>
@@ -21,28 +23,9 @@ template <std::size_t N> struct LitteralUtf8 {
     }
 };
 
-// Windows-1252 of 0x80..0x9F; the five unassigned slots keep their C1 code points.
-inline constexpr char32_t kHaut1252[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-// Not constexpr on purpose: reaching it while compiling stops the build with its name.
+// Not constexpr on purpose: reaching one while compiling stops the build with its name.
 inline void caractere_sans_octet_windows_1252() {}
 inline void utf8_mal_forme() {}
-
-consteval unsigned char Octet1252(char32_t c) {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
-        return static_cast<unsigned char>(c);
-    }
-    for (unsigned i = 0; i < 32; ++i) {
-        if (kHaut1252[i] == c) {
-            return static_cast<unsigned char>(0x80 + i);
-        }
-    }
-    caractere_sans_octet_windows_1252();
-    return 0;
-}
 
 template <std::size_t N> struct Texte1252 {
     char octets[N]{};
@@ -52,29 +35,17 @@ template <std::size_t N> struct Texte1252 {
 
 template <std::size_t N> consteval Texte1252<N> VersAnsi(const LitteralUtf8<N>& s) {
     Texte1252<N> t;
-    for (std::size_t i = 0; i + 1 < N;) {
-        const auto o = static_cast<unsigned char>(s.octets[i]);
+    const std::string_view texte(s.octets, N - 1);
+    for (std::size_t i = 0; i < texte.size();) {
         char32_t c = 0;
-        std::size_t suite = 0;
-        if (o < 0x80) {
-            c = o;
-        } else if ((o & 0xE0) == 0xC0) {
-            c = o & 0x1F;
-            suite = 1;
-        } else if ((o & 0xF0) == 0xE0) {
-            c = o & 0x0F;
-            suite = 2;
-        } else if ((o & 0xF8) == 0xF0) {
-            c = o & 0x07;
-            suite = 3;
-        } else {
+        if (!LireUtf8(texte, i, c)) {
             utf8_mal_forme();
         }
-        for (std::size_t k = 1; k <= suite; ++k) {
-            c = (c << 6) | (static_cast<unsigned char>(s.octets[i + k]) & 0x3F);
+        const int octet = OctetAnsi(c);
+        if (octet < 0) {
+            caractere_sans_octet_windows_1252();
         }
-        t.octets[t.taille++] = static_cast<char>(Octet1252(c));
-        i += suite + 1;
+        t.octets[t.taille++] = static_cast<char>(octet);
     }
     return t;
 }
