@@ -6,6 +6,7 @@
 #include "localisation/Traducteur.h"
 #include "platform/FormulaireMemoire.h"
 #include "platform/Services.h"
+#include "support/Erreur.h"
 #include "support/INI.h"
 #include "support/TexteSource.h"
 
@@ -258,4 +259,17 @@ TEST_F(Traducteur, TheShippedEnglishFilesTranslateTheAboutWindow) {
         EXPECT_EQ(Traduire("frmAbout", message), anglais(message));
     }
     EXPECT_EQ(Traduire("frmAbout", "Pas de message"), "Pas de message");
+}
+
+TEST_F(Traducteur, AWindowThatCannotBeLoadedIsLeftAlone) {
+    struct Refus final : IFabriqueFormulaires {
+        std::unique_ptr<IVueFormulaire> Creer(const ConceptionFenetre&, IRecepteur&) override {
+            throw Erreur(ErrAccesChemin);
+        }
+    };
+    Plateforme().formulaires = std::make_shared<Refus>();
+    Partage("[frm]\nCaption=Window\nlblNom=N\n");
+    FenetreEssai f(kEssai);
+    TraduireFormulaire(f);
+    EXPECT_FALSE(f.EstChargee());
 }
