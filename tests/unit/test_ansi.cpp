@@ -1,5 +1,6 @@
 #include "support/Ansi.h"
 #include "support/Erreur.h"
+#include "support/TexteSource.h"
 
 #include <gtest/gtest.h>
 
@@ -46,6 +47,11 @@ TEST(Ansi, DecodesFilesSavedEitherWay) {
               "abc");
     EXPECT_TRUE(utf8);
     EXPECT_TRUE(bom);
+    // After a BOM, only what Windows-1252 lacks, or what is not UTF-8, becomes '?'.
+    EXPECT_EQ(DecoderFichierTexte("\xEF\xBB\xBF" +
+                                  std::string(reinterpret_cast<const char*>(u8"é∞")) + "\xFF" +
+                                  "a"),
+              u8"é??a"_ansi);
     EXPECT_EQ(DecoderFichierTexte("caf\xE9", &utf8, &bom), "caf\xE9");
     EXPECT_FALSE(utf8);
     // Plain ASCII reads the same either way and is kept as Windows-1252.

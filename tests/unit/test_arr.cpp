@@ -109,6 +109,11 @@ TEST(Arr, RemoveLeavesNullInPlaceEvenAboveTheCount) {
     // The last allocated slot is still inside.
     a.Remove(100);
     EXPECT_EQ(Etat(a, {100, 101}), "3/100 ~ !");
+    // Setting the count it has keeps the room; a full list still clones.
+    a.Count(3);
+    EXPECT_EQ(Etat(a, {100}), "3/100 ~");
+    a.Count(100);
+    EXPECT_EQ(Etat(a.Clone(), {}), "100/100");
 }
 
 TEST(Arr, LoweringCountHidesAndRaisingRevealsUpToTheNewCapacity) {

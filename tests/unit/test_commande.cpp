@@ -75,7 +75,8 @@ TEST(LigneCommande, ConvertsInTheWindowsOrder) {
 }
 
 TEST(LigneCommande, RefusesWhatIsNotAnAmountWithStatusTwo) {
-    for (const char* texte : {"abc", "1.234,56", "", "   ", "12,5\xE2\x88\x9E", "\xFF"}) {
+    // "1=2" is an amount to refuse, not an option with a value.
+    for (const char* texte : {"abc", "1.234,56", "", "   ", "12,5\xE2\x88\x9E", "\xFF", "1=2"}) {
         SCOPED_TRACE(texte);
         const Sortie s = Executer({"--convertir", texte});
         EXPECT_EQ(s.resultat.code, 2);
