@@ -1,5 +1,4 @@
-// Doubles of the platform services: they record what the program asks of the system and
-// answer as a test wants; and the reset that makes each test start as the program would.
+// Doubles of the platform services, and the fixture that starts each test as the program would.
 #pragma once
 
 #include "about/frmAbout.h"
@@ -10,52 +9,45 @@
 #include "support/Erreur.h"
 #include "support/Fichiers.h"
 
+#include "DossierTemporaire.h"
+
+#include <gtest/gtest.h>
+
 #include <map>
-#include <optional>
-#include <string>
 #include <tuple>
-#include <vector>
 
 namespace monvalor::test {
 
-// A clipboard that can be unreadable or refuse to be emptied, and counts what is asked of it.
-class PressePapierMemoire final : public IPressePapier {
-public:
+// A clipboard that can be unreadable, refuse a text or to be emptied, and counts what is asked.
+struct PressePapierMemoire final : IPressePapier {
     std::optional<std::string> contenu = std::string();
-    bool illisible = false;
-    bool viderEchoue = false;
-    int lectures = 0;
-    int ecritures = 0;
-    int vidages = 0;
+    bool illisible = false, ecritureRefusee = false, viderEchoue = false;
+    int lectures = 0, ecritures = 0, vidages = 0;
     std::function<void()> rappel;
 
     std::optional<std::string> LireTexte() override {
         ++lectures;
-        if (illisible) {
-            throw Erreur(ErrArgument);
-        }
-        return contenu;
+        return illisible ? throw Erreur(ErrArgument) : contenu;
     }
     void EcrireTexte(const std::string& texte) override {
         ++ecritures;
-        contenu = texte;
+        contenu = ecritureRefusee ? throw Erreur(ErrAccesChemin) : texte;
     }
     void Vider() override {
         ++vidages;
-        if (viderEchoue) {
-            throw Erreur(ErrArgument);
-        }
-        contenu = std::string();
+        contenu = viderEchoue ? throw Erreur(ErrArgument) : std::string();
     }
     void SurChangement(std::function<void()> r) override { rappel = std::move(r); }
 };
 
-// Records the documents opened, the programs started and the ends asked for. A program starts
-// only when its file exists, as on a real system.
-class SystemeEspion final : public ISysteme {
-public:
+// A message box's text, style and title.
+using MessageVu = std::tuple<std::string, int, std::string>;
+
+// Records documents opened, programs started (only when their file exists), messages and ends.
+struct SystemeEspion final : ISysteme, IBoiteMessage {
     std::vector<std::string> ouverts;
     std::vector<std::pair<std::string, int>> lances;
+    std::vector<MessageVu> messages;
     std::vector<int> fins;
 
     long OuvrirDocument(const std::string& chemin, const std::string&) override {
@@ -68,71 +60,65 @@ public:
             throw Erreur(ErrFichierIntrouvable);
         }
     }
+    int Afficher(const std::string& texte, int style, const std::string& titre) override {
+        messages.emplace_back(texte, style, titre);
+        return RepOK;
+    }
     void Terminer(int code) override { fins.push_back(code); }
     std::string RepertoireDonnees() override { return "."; }
     std::string RepertoireSysteme() override { return "."; }
 };
 
-struct MessageVu {
-    std::string texte;
-    int style;
-    std::string titre;
-    bool operator==(const MessageVu&) const = default;
-};
-
-class BoiteMessageEspion final : public IBoiteMessage {
-public:
-    std::vector<MessageVu> messages;
-    int Afficher(const std::string& texte, int style, const std::string& titre) override {
-        messages.push_back({texte, style, titre});
-        return RepOK;
-    }
-};
-
-// A registry that holds the values a test puts in it, and remembers every look-up.
-class RegistreMemoire final : public IRegistre {
-public:
+// A registry that holds the values a test puts in it.
+struct RegistreMemoire final : IRegistre {
     using Adresse = std::tuple<std::uintptr_t, std::string, std::string>;
     std::map<Adresse, ValeurRegistre> valeurs;
-    std::vector<Adresse> lectures;
     bool enPanne = false;
 
+    // A value under the local machine root; nullopt: none.
     void Poser(const std::string& cle, const std::string& nom, std::uint32_t type,
-               std::string octets) {
-        valeurs[{RacineMachineLocale, cle, nom}] = ValeurRegistre{type, std::move(octets)};
+               const std::optional<std::string>& octets) {
+        if (octets) {
+            valeurs[{RacineMachineLocale, cle, nom}] = ValeurRegistre{type, *octets};
+        }
     }
-
     std::optional<ValeurRegistre> LireValeur(std::uintptr_t racine, const std::string& cle,
                                              const std::string& nom) override {
-        lectures.emplace_back(racine, cle, nom);
-        if (enPanne) {
-            throw Erreur(ErrAccesChemin);
-        }
-        auto it = valeurs.find({racine, cle, nom});
-        if (it == valeurs.end()) {
-            return std::nullopt;
-        }
-        return it->second;
+        const auto it = valeurs.find({racine, cle, nom});
+        return enPanne               ? throw Erreur(ErrAccesChemin)
+               : it == valeurs.end() ? std::nullopt
+                                     : std::optional(it->second);
     }
 };
 
-// Drops both windows' default instances, the translator's shared INI object and every service
-// double: each test starts as the program would.
-inline void RemettreFenetresEtServices() {
-    frmAbout::ReinitialiserDefaut();
-    frmConvertisseur::ReinitialiserDefaut();
-    ReinitialiserTraducteur();
-    ReinitialiserServices();
-}
+// No window loaded, the translator afresh, the doubles above in force, a fresh program folder.
+class AvecDoubles : public ::testing::Test {
+protected:
+    std::shared_ptr<PressePapierMemoire> pp = std::make_shared<PressePapierMemoire>();
+    std::shared_ptr<SystemeEspion> systeme = std::make_shared<SystemeEspion>();
+    std::shared_ptr<RegistreMemoire> registre = std::make_shared<RegistreMemoire>();
+    DossierTemporaire dossier;
+
+    void SetUp() override {
+        AvecDoubles::TearDown();
+        Services& s = Plateforme();
+        s.pressePapier = pp;
+        s.systeme = systeme;
+        s.boiteMessage = systeme;
+        s.registre = registre;
+        s.application.repertoire = dossier.Chemin().string();
+    }
+    void TearDown() override {
+        frmAbout::ReinitialiserDefaut();
+        frmConvertisseur::ReinitialiserDefaut();
+        ReinitialiserTraducteur();
+        ReinitialiserServices();
+    }
+};
 
 // The form in memory of a window, loaded on first touch (the inert face in force in tests).
 inline FormulaireMemoire& Forme(Fenetre& fenetre) {
     return dynamic_cast<FormulaireMemoire&>(fenetre.Vue());
-}
-
-// The fabrique of forms in memory in force, to act while a form is shown modally.
-inline FabriqueMemoire& Fabrique() {
-    return dynamic_cast<FabriqueMemoire&>(*Plateforme().formulaires);
 }
 
 } // namespace monvalor::test
