@@ -67,19 +67,24 @@ lancer() {
     PIDS+=("$LANCE")
 }
 
+termine() { ! kill -0 "$1" 2>/dev/null; }
+
 # Window ids of the converter windows on the display.
 fenetres() {
     xdotool search --onlyvisible --name '^Monvalor$' 2>/dev/null || true
 }
 
-attendre_fenetre() {
-    for _ in $(seq 1 300); do
-        if [ -n "$(fenetres)" ]; then
+# Runs the command every 50 ms until it succeeds; fails with the message after $1 seconds.
+attendre() {
+    local secondes="$1" message="$2"
+    shift 2
+    for _ in $(seq 1 $((secondes * 20))); do
+        if "$@"; then
             return 0
         fi
         sleep 0.05
     done
-    echec "the converter window did not appear"
+    echec "$message"
 }
 
 # Window ids of the About windows on the display (shown at every start, before the converter).
@@ -87,25 +92,12 @@ fenetres_apropos() {
     xdotool search --onlyvisible --name '^À propos de Monvalor$' 2>/dev/null || true
 }
 
-attendre_apropos() {
-    for _ in $(seq 1 300); do
-        if [ -n "$(fenetres_apropos)" ]; then
-            return 0
-        fi
-        sleep 0.05
-    done
-    echec "the About window did not appear"
-}
-
-# Waits until no About window is left on the display; fails after 5 s.
+il_y_a() { [ -n "$("$@")" ]; }
+il_n_y_a_pas() { [ -z "$("$@")" ]; }
+attendre_fenetre() { attendre 15 "the converter window did not appear" il_y_a fenetres; }
+attendre_apropos() { attendre 15 "the About window did not appear" il_y_a fenetres_apropos; }
 attendre_apropos_ferme() {
-    for _ in $(seq 1 100); do
-        if [ -z "$(fenetres_apropos)" ]; then
-            return 0
-        fi
-        sleep 0.05
-    done
-    echec "the About window did not close"
+    attendre 5 "the About window did not close" il_n_y_a_pas fenetres_apropos
 }
 
 # Gives the About window the keyboard, as a click on it would, then presses the keys.
@@ -135,17 +127,8 @@ presse_papier() {
     xclip -selection clipboard -o 2>/dev/null || true
 }
 
-# Waits until the clipboard holds no text (the program took the amount); fails after $1 s.
-attendre_pris() {
-    local limite=$(( ${1:-3} * 20 ))
-    for _ in $(seq 1 "$limite"); do
-        if [ -z "$(presse_papier)" ]; then
-            return 0
-        fi
-        sleep 0.05
-    done
-    return 1
-}
+# Waits until the clipboard holds no text, the program having taken the amount.
+attendre_pris() { attendre "${2:-3}" "$1" il_n_y_a_pas presse_papier; }
 
 # The last journal line's boxes: Montant Euros Francs Taux TVA HT TTC Reduction Libre.
 derniere_ligne() {
@@ -160,15 +143,9 @@ nombre_lignes() {
     fi
 }
 
+au_moins_lignes() { [ "$(nombre_lignes)" -ge "$1" ]; }
 attendre_lignes() {
-    local voulu="$1"
-    for _ in $(seq 1 60); do
-        if [ "$(nombre_lignes)" -ge "$voulu" ]; then
-            return 0
-        fi
-        sleep 0.05
-    done
-    echec "expected $voulu amounts taken, journal has $(nombre_lignes)"
+    attendre 3 "expected $1 amounts taken" au_moins_lignes "$1"
 }
 
 attendu() {
