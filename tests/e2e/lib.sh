@@ -3,7 +3,8 @@
 # shellcheck shell=bash
 set -euo pipefail
 
-MONVALOR="${1:?usage: test_x.sh PATH_TO_MONVALOR}"
+MONVALOR="${1:?usage: test_x.sh PATH_TO_MONVALOR [PATH_TO_PROPRIETAIRE_MUET]}"
+MUET="${2:-}"
 TRAVAIL="$(mktemp -d)"
 export XDG_RUNTIME_DIR="$TRAVAIL/run"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
@@ -122,6 +123,15 @@ copier() {
     printf '%s' "$1" | xclip -selection clipboard -i
 }
 
+# Starts the program that takes the clipboard and never answers; its pid is in MUET_PID.
+prendre_et_se_taire() {
+    [ -x "$MUET" ] || echec "no clipboard owner that never answers was given"
+    "$MUET" >"$TRAVAIL/muet" &
+    MUET_PID=$!
+    PIDS+=("$MUET_PID")
+    attendre 5 "the silent owner did not take the clipboard" grep -q pret "$TRAVAIL/muet"
+}
+
 # The clipboard's text, or nothing when it holds no text.
 presse_papier() {
     xclip -selection clipboard -o 2>/dev/null || true
@@ -143,6 +153,7 @@ nombre_lignes() {
     fi
 }
 
+dernier_montant() { [ "$(derniere_ligne | cut -f1)" = "$1" ]; }
 au_moins_lignes() { [ "$(nombre_lignes)" -ge "$1" ]; }
 attendre_lignes() {
     attendre 3 "expected $1 amounts taken" au_moins_lignes "$1"
