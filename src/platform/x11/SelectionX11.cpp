@@ -129,7 +129,8 @@ bool SelectionX11::Traiter(Horloge::time_point maintenant) {
             }
         }
     }
-    if (transfert_ && maintenant - transfert_->activite > DelaiReponse) {
+    if (transfert_ && maintenant - transfert_->activite >
+                          (transfert_->incremental ? DelaiMorceau : DelaiReponse)) {
         Abandonner();
     }
     return regarder;

@@ -17,9 +17,11 @@ class SelectionX11 {
 public:
     using Horloge = std::chrono::steady_clock;
 
-    // How long an owner may keep us waiting for its answer, or for the next piece of a large
-    // transfer, before the read counts as failed.
+    // How long an owner may keep us waiting for its answer before the read counts as failed
+    // and is asked again; and, once a large transfer is under way, for each next piece (a busy
+    // machine may be slow to send them, and starting again would cost the whole text anew).
     static constexpr std::chrono::milliseconds DelaiReponse{100};
+    static constexpr std::chrono::milliseconds DelaiMorceau{1000};
     // A text longer than this is not read at all: it counts as a clipboard without text.
     static constexpr std::size_t TailleMax = 64u << 20;
 
