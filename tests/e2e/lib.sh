@@ -13,6 +13,7 @@ export MONVALOR_JOURNAL="$TRAVAIL/journal"
 export XDG_CONFIG_HOME="$TRAVAIL/config" XDG_DATA_HOME="$TRAVAIL/data"
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 PIDS=()
+TAB=$'\t'
 
 nettoyer() {
     local p
@@ -117,6 +118,15 @@ fermer_apropos() {
     touches_apropos Return
     attendre_apropos_ferme
     attendre_fenetre
+}
+
+# A private X server, Monvalor started on it and past its About window; the converter window's
+# id is in FENETRE.
+ouvrir_convertisseur() {
+    demarrer_x
+    lancer
+    fermer_apropos
+    FENETRE="$(fenetres | head -n 1)"
 }
 
 copier() {

@@ -3,7 +3,6 @@
 # closed, with Enter, Esc or a click on OK. The watcher already runs behind it.
 source "$(dirname "$0")/lib.sh"
 demarrer_x
-TAB=$'\t'
 
 # Closes the running copy, so that the next start is a first one again.
 arreter() {

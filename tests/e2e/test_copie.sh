@@ -1,11 +1,8 @@
 #!/usr/bin/env bash
 # A user copies amounts and words in another program; the converter takes the amounts only.
 source "$(dirname "$0")/lib.sh"
-demarrer_x
-lancer
-fermer_apropos
+ouvrir_convertisseur
 
-TAB=$'\t'
 copier "12.50"
 attendre_pris "12.50 was not taken from the clipboard"
 attendre_lignes 1

@@ -2,17 +2,14 @@
 # A 10 MB text and an image on the clipboard are no amounts: Monvalor leaves them there, keeps
 # answering, and takes the next amount copied.
 source "$(dirname "$0")/lib.sh"
-demarrer_x
-lancer
-fermer_apropos
-w="$(fenetres | head -n 1)"
+ouvrir_convertisseur
 
 # Ten megabytes of a log, which other programs hand over in pieces.
 head -c 10000000 /dev/zero | tr '\0' 'x' >"$TRAVAIL/gros"
 xclip -selection clipboard -i "$TRAVAIL/gros"
 sleep 1.5
 attendu "$(presse_papier | wc -c)" "10000000" "clipboard bytes after copying 10 MB"
-xdotool mousemove --window "$w" 100 135 click 1
+xdotool mousemove --window "$FENETRE" 100 135 click 1
 xdotool type --delay 80 "7"
 attendre 3 "typing was not converted after a 10 MB copy" dernier_montant 7
 

@@ -12,7 +12,6 @@ lancer
 second=$LANCE
 attendre 4 "the second copy did not end" termine "$second"
 attendre_lignes 1
-TAB=$'\t'
 attendu "$(derniere_ligne | cut -f1-8)" "0${TAB}0${TAB}0${TAB}19,6${TAB}0${TAB}0${TAB}0${TAB}0" "boxes after a second start"
 attendu "$(presse_papier)" "" "clipboard after the second start"
 attendu "$(fenetres | wc -l)" "1" "windows after a second start"

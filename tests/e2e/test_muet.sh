@@ -3,16 +3,12 @@
 # in "Montant libre" is converted, and the first amount copied once that program has gone is
 # taken at once.
 source "$(dirname "$0")/lib.sh"
-demarrer_x
-lancer
-fermer_apropos
-w="$(fenetres | head -n 1)"
-TAB=$'\t'
+ouvrir_convertisseur
 
 prendre_et_se_taire
 sleep 1.2 # a few ticks find the owner silent
 
-xdotool mousemove --window "$w" 100 135 click 1
+xdotool mousemove --window "$FENETRE" 100 135 click 1
 xdotool type --delay 80 "250"
 attendre 3 "typing was not converted while a frozen program owned the clipboard" \
     dernier_montant 250
