@@ -21,13 +21,6 @@ namespace {
 const auto O = [](std::string_view s) { return Octets(s.begin(), s.end()); };
 const auto S = [](const Octets& o) { return std::string(o.begin(), o.end()); };
 
-clsB64 Pret() {
-    clsB64 b;
-    b.Init();
-    b.Init(); // a second run must change nothing
-    return b;
-}
-
 // n bytes going through every value.
 std::string Suite(std::size_t n) {
     std::string s(n, '\0');
@@ -55,8 +48,9 @@ struct V {
 
 } // namespace
 
-TEST(ClsB64, EncodesAndDecodesKnownVectors) {
-    const clsB64 b = Pret();
+TEST(ClsB64, EncodesAndDecodes) {
+    clsB64 b;
+    b.Init(), b.Init(); // a second run must change nothing
     // RFC 4648 section 10, texts whose encodings use "+" and "/", a NUL.
     for (const V& v :
          {V{"", ""}, V{"f", "Zg=="}, V{"fo", "Zm8="}, V{"foo", "Zm9v"}, V{"foob", "Zm9vYg=="},
@@ -65,19 +59,11 @@ TEST(ClsB64, EncodesAndDecodesKnownVectors) {
         EXPECT_EQ(Encode(b, v.clair), v.code) << v.clair;
         EXPECT_EQ(Decode(b, v.code), v.clair) << v.code;
     }
-    // Every byte value.
-    for (const std::size_t n : {254u, 255u, 256u}) {
-        EXPECT_EQ(Decode(b, Encode(b, Suite(n))), Suite(n)) << n;
-        EXPECT_EQ(Encode(b, Suite(n)).size(), (n + 2) / 3 * 4);
-    }
+    EXPECT_EQ(Decode(b, Encode(b, Suite(256))), Suite(256)); // every byte value
     // Without Init the tables are zero.
     EXPECT_EQ(Encode(clsB64{}, "ABCD"), "\0\0\0\0\0\0=="s);
     EXPECT_EQ(Decode(clsB64{}, "QUJDRA=="), "\0\0\0\0"s);
-}
-
-TEST(ClsB64, ForeignCharactersDecodeLikeAAndPaddingIsOnlyAtTheEnd) {
-    const clsB64 b = Pret();
-    // "=" before the last two positions is one more foreign character.
+    // A foreign character decodes like "A", and so does "=" before the last two positions.
     for (const std::string_view code :
          {"QUJAAEVG"sv, "QUJ AEVG"sv, "QUJA\nEVG"sv, "QUJ=AEVG"sv, "QUJA=EVG"sv, "QUJ*AEVG"sv,
           "QUJA\0EVG"sv, "QUJ\200AEVG"sv, "QUJA\351EVG"sv, "QUJ\377AEVG"sv}) {
@@ -86,11 +72,8 @@ TEST(ClsB64, ForeignCharactersDecodeLikeAAndPaddingIsOnlyAtTheEnd) {
     EXPECT_EQ(Decode(b, "Q=JDRA=="), "@\002CD");
     // "=" second to last but not last: no padding at all.
     EXPECT_EQ(Decode(b, "QUJDRA=A"), "ABCD\0\0"s);
-}
-
-TEST(ClsB64, IncompleteGroupsFailWithTheWholeGroupsDecodedInTheSizedOutput) {
-    const clsB64 b = Pret();
-    // A line break is not skipped: lines must be joined first.
+    // Incomplete groups fail with the whole groups decoded in the sized output. A line break is
+    // not skipped: lines must be joined first.
     for (const V& v :
          {V{"", "QU"}, V{"ABC", "QUJDREV"}, V{"#", "=="}, V{"##", "Q="}, V{"##", "QUJDR="},
           V{"ABC##", "QUJDRUZH="}, V{"ABCDEF\0"s, "QUJDREVGRUhJS=="}, V{"#####", "="},
@@ -99,15 +82,6 @@ TEST(ClsB64, IncompleteGroupsFailWithTheWholeGroupsDecodedInTheSizedOutput) {
         EXPECT_EQ(ErreurLevee([&] { b.Decode(O(v.code), sortie); }), ErrIndice) << v.code;
         EXPECT_EQ(S(sortie), v.clair) << v.code;
     }
-}
-
-TEST(ClsB64, StrToAryAndAryToStrReplaceWithEveryByte) {
-    const clsB64 b;
-    Octets octets{9};
-    std::string texte = "old";
-    b.StrToAry(Suite(256), octets);
-    b.AryToStr(octets, texte);
-    EXPECT_EQ(texte, Suite(256));
 }
 
 TEST(ClsB64, SpanCutsIntoLinesAndUnspanKeepsWhatStandsBeforeTheFirstSeparator) {
@@ -124,7 +98,6 @@ TEST(ClsB64, SpanCutsIntoLinesAndUnspanKeepsWhatStandsBeforeTheFirstSeparator) {
     const Cas cas[] = {
         // Each line is the next SpanSize characters followed by the separator; 0 means 76.
         {{"abc\r\n", "def\r\n", "g\r\n"}, 3, "\r\n", 0, "abcdefg", true},
-        {{"abcd", "efgh"}, 4, "", 0, "abcdefgh", true},
         {{}, 3, "|", 0, "", true},
         {{l76 + "\n", "yz\n"}, 0, "\n", 0, l76 + "yz", true},
         // A last line as long as a full one is a full line.
@@ -161,15 +134,18 @@ TEST(ClsB64, SpanCutsIntoLinesAndUnspanKeepsWhatStandsBeforeTheFirstSeparator) {
     }
 }
 
-TEST(ClsB64Fichiers, SaveThenLoadGivesTheSameBytesOrTheirErrors) {
+TEST(ClsB64Fichiers, TextsAndFilesKeepEveryByte) {
     const DossierTemporaire dossier;
     const std::string rep = dossier.Chemin().string(), chemin = dossier.Fichier("f.bin");
     const clsB64 b;
-    Octets lu;
+    Octets lu{9};
+    std::string texte = "old";
+    b.StrToAry(Suite(256), lu);
+    b.AryToStr(lu, texte);
+    EXPECT_EQ(texte, Suite(256));
     // Load reads in blocks of 1024; each Save replaces a longer file.
     for (const std::size_t n : {3000u, 1025u, 1024u, 0u}) {
         b.Save(O(Suite(n)), chemin);
-        EXPECT_EQ(monvalor::test::LireFichier(chemin), Suite(n));
         lu.assign(1, '#');
         b.Load(chemin, lu);
         EXPECT_EQ(S(lu), Suite(n));
@@ -181,9 +157,7 @@ TEST(ClsB64Fichiers, SaveThenLoadGivesTheSameBytesOrTheirErrors) {
     EXPECT_EQ(S(lu), "contenu");
     // 53 for a file not found, 75 for a path that cannot be used; the output is left alone.
     EXPECT_EQ(ErreurLevee([&] { b.Load(dossier.Fichier("absent.bin"), lu); }), 53);
-    EXPECT_EQ(ErreurLevee([&] { b.Load(dossier.Fichier("absent/x.bin"), lu); }), 53);
     EXPECT_EQ(ErreurLevee([&] { b.Load(rep, lu); }), 75);
     EXPECT_EQ(S(lu), "contenu");
     EXPECT_EQ(ErreurLevee([&] { b.Save(O("x"), dossier.Fichier("absent/x.bin")); }), 75);
-    EXPECT_EQ(ErreurLevee([&] { b.Save(O("x"), rep); }), 75);
 }
