@@ -28,8 +28,6 @@ protected:
 } // namespace
 
 TEST_F(ReglagesQtTest, ValeursRelues) {
-    ASSERT_TRUE(dossier.isValid());
-    EXPECT_EQ(reglages.Lire("Monvalor", "Options", "Taux"), std::nullopt);
     // Texts that QSettings could take for a type, a list, a group or a line end.
     const std::string_view valeurs[] = {
         "",     "19,6",  "a,b,c",     u8"\"cité\""_ansi, "@Variant(x)",          "  x  ",

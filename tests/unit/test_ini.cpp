@@ -47,14 +47,12 @@ TEST_F(IniTest, EcritEtRelitEnClair) {
     const std::string longue(1200, 'a');
     ini.Value("s", "k", "", longue);
     EXPECT_EQ(ini.Value("s", "k", ""), longue.substr(0, 999));
-}
-
-TEST_F(IniTest, ModeInconnuNeStockeRien) {
+    // An unknown mode stores nothing.
     ini.Mode(2);
-    ini.Value("s", "k", "", std::string("v"));
-    ini.Add("s", "l", "v", "|");
-    EXPECT_EQ(ini.Value("s", "k", "d"), "d");
-    EXPECT_FALSE(fs::exists(fichier));
+    ini.Value("s", "k2", "", std::string("v"));
+    ini.Add("s", "k2", "v", "|");
+    EXPECT_EQ(ini.Value("s", "k2", "d"), "d");
+    EXPECT_EQ(Stocke("k2"), std::nullopt);
 }
 
 TEST_F(IniTest, ValeursMasquees) {
