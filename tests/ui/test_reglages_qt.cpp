@@ -2,7 +2,6 @@
 
 #include "platform/Services.h"
 #include "support/Erreur.h"
-#include "support/INI.h"
 #include "support/TexteSource.h"
 #include "toolkit/qt/ReglagesQt.h"
 
@@ -51,20 +50,18 @@ TEST_F(ReglagesQtTest, TroisNiveauxDistincts) {
                                        {"A%2Fs", "k", "x"}, {"", "s", "k"},
                                        {"s", "k", ""},      {"A", "", "k"},
                                        {"A", "s", ""},      {"\xC9t\xE9", "\xE0", "\xFF"}};
-    int n = 0;
+    // Each holds its own address, written with '|' between the levels.
     for (const auto& [application, section, cle] : adresses) {
-        reglages.Ecrire(application, section, cle, std::to_string(n++));
+        reglages.Ecrire(application, section, cle, application + "|" + section + "|" + cle);
     }
     ReglagesQt relu(fichier);
-    n = 0;
     for (const auto& [application, section, cle] : adresses) {
-        EXPECT_EQ(relu.Lire(application, section, cle), std::to_string(n++))
-            << application << section << cle;
+        EXPECT_EQ(relu.Lire(application, section, cle), application + "|" + section + "|" + cle);
     }
     reglages.Supprimer("A", "s", "k");
     reglages.Supprimer("A", "s", "absente");
     EXPECT_EQ(reglages.Lire("A", "s", "k"), std::nullopt);
-    EXPECT_EQ(reglages.Lire("A", "s", "k/x"), "6");
+    EXPECT_EQ(reglages.Lire("A", "s", "k/x"), "A|s|k/x");
 }
 
 TEST_F(ReglagesQtTest, ListeSaisieALaMainLueCommeUnTexte) {
@@ -80,16 +77,4 @@ TEST_F(ReglagesQtTest, EcritureImpossibleSignalee) {
     ASSERT_TRUE(obstacle.open(QIODevice::WriteOnly));
     ReglagesQt bloque(dossier.filePath(QStringLiteral("fichier/reglages.ini")));
     EXPECT_EQ(test::ErreurLevee([&] { bloque.Ecrire("A", "s", "k", "v"); }), ErrAccesChemin);
-}
-
-TEST_F(ReglagesQtTest, ClasseIniMasqueeSurCeMagasin) {
-    Plateforme().reglages = std::make_shared<ReglagesQt>(fichier);
-    INI ini;
-    ini.Mode(INI::ModeReglages);
-    ini.Path("Monvalor");
-    ini.Hashed(true);
-    ini.Add("Options", "Liste", "a", "|");
-    ini.Add("Options", "Liste", u8"bé"_ansi, "|");
-    EXPECT_EQ(ini.Value("Options", "Liste", ""), u8"a|bé"_ansi);
-    EXPECT_EQ(ReglagesQt(fichier).Lire("Monvalor", "Options", "Liste"), std::nullopt);
 }

@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <numeric>
 
 using namespace monvalor;
 using namespace monvalor::test;
@@ -57,10 +56,8 @@ TEST_F(IniTest, EcritEtRelitEnClair) {
 
 TEST_F(IniTest, ValeursMasquees) {
     ini.Hashed(true);
-    std::string tousLesOctets(255, '\0');
-    std::iota(tousLesOctets.begin(), tousLesOctets.end(), '\x01');
     // Keys and values of every Base64 padding, '=' and '@' among them.
-    const std::string valeurs[] = {"a", "ab", "abc", "x=y@z", tousLesOctets};
+    const std::string valeurs[] = {"a", "ab", "abc", "x=y@z", "\x01\xFF\x80\n"};
     for (const std::string& v : valeurs) {
         ini.Value("s", "cl\xE9 " + v.substr(0, 3), "", v);
     }

@@ -73,11 +73,6 @@ TEST_F(ProfilIni, LitUnFichierEcritALaMain) {
     for (const auto& [cle, taille, defaut, attendu] : coupes) {
         EXPECT_EQ(Lire(kGeneral, cle, defaut, taille), attendu) << cle << " " << taille;
     }
-    // A missing file, a folder, no name at all: the default.
-    for (const std::string& f : {dossier.Fichier("absent.ini"), dossier.Fichier("absent/x.ini"),
-                                 dossier.Chemin().string(), std::string()}) {
-        EXPECT_EQ(LireProfil("s", "k", "d", 100, f), "d") << f;
-    }
 }
 
 TEST_F(ProfilIni, LesAutresOctetsDuFichierRestentIntacts) {
@@ -140,10 +135,12 @@ TEST_F(ProfilIni, RienNestEcritQuandCeSeraitImpossibleOuDangereux) {
     EXPECT_FALSE(Ecrire("s", "k", "w"));
     EXPECT_FALSE(Ecrire("s", "k", std::nullopt));
     fs::permissions(fichier, fs::perms::owner_read | fs::perms::owner_write);
-    // A folder that cannot hold files: its "parent" is a regular file, or it does not exist.
+    // A file under a regular file or in a missing folder, a folder, no name at all: nothing
+    // is written, and reading gives the default.
     for (const std::string& f : {fichier + "/sous.ini", dossier.Fichier("absent/x.ini"),
                                  dossier.Chemin().string(), std::string()}) {
         EXPECT_FALSE(EcrireProfil("s", "k", "w", f)) << f;
+        EXPECT_EQ(LireProfil("s", "k", "d", 100, f), "d") << f;
     }
     EXPECT_EQ(LireFichier(fichier), contenu);
     // Deleting from a missing file does not create it.

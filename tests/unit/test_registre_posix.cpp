@@ -73,7 +73,4 @@ TEST_F(RegistreLinux, OnlyTheToolPathAnswersAsATextValue) {
             EXPECT_EQ(valeur->octets, outil + '\0');
         }
     }
-    EXPECT_EQ(
-        RegistrePosix(a.Chemin().string()).LireValeur(RacineMachineLocale, CleInfosSysteme, "PATH"),
-        std::nullopt);
 }
