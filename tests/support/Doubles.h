@@ -19,33 +19,44 @@
 namespace monvalor::test {
 
 // A clipboard that can be unreadable or refuse to be emptied, and counts what is asked of it.
+// With `ditSiChange`, it tells whether it changed since its last complete read, as X11 and
+// Windows can; otherwise it cannot tell.
 class PressePapierMemoire final : public IPressePapier {
 public:
     std::optional<std::string> contenu = std::string();
     bool illisible = false;
     bool viderEchoue = false;
+    bool ditSiChange = false;
+    bool change = true;
     int lectures = 0;
     int ecritures = 0;
     int vidages = 0;
     std::function<void()> rappel;
 
+    // Another program copies the text.
+    void Copier(std::optional<std::string> texte) {
+        contenu = std::move(texte);
+        change = true;
+    }
+    bool PeutAvoirChange() override { return !ditSiChange || change; }
     std::optional<std::string> LireTexte() override {
         ++lectures;
         if (illisible) {
             throw Erreur(ErrArgument);
         }
+        change = false;
         return contenu;
     }
     void EcrireTexte(const std::string& texte) override {
         ++ecritures;
-        contenu = texte;
+        Copier(texte);
     }
     void Vider() override {
         ++vidages;
         if (viderEchoue) {
             throw Erreur(ErrArgument);
         }
-        contenu = std::string();
+        Copier(std::string());
     }
     void SurChangement(std::function<void()> r) override { rappel = std::move(r); }
 };

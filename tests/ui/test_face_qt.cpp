@@ -81,6 +81,7 @@ constexpr ConceptionControle kControles[] = {
      .position = {60, 2000, 1000, 255},
      .tabulation = 0,
      .infoBulle = "Bulle"},
+    {.genre = Genre::ZoneTexte, .nom = "txtSansLibelle", .position = {1100, 1700, 1000, 285}},
     {.genre = Genre::BarreOutils,
      .nom = "tbrOutils",
      .position = {60, 2300, 3000, 400},
@@ -212,16 +213,18 @@ TEST_F(FaceQt, BuildsEveryTableAsDesigned) {
                 EXPECT_EQ(bouton->isDefault(), c.defaut);
             }
             if (c.genre == Genre::Label) {
-                dernierLabel = c.legende;
                 EXPECT_EQ(static_cast<QLabel*>(w)->wordWrap(), c.retourLigne);
             }
             if (c.genre == Genre::ZoneTexte) {
-                // What a screen reader says of the box: its label, whose mnemonic leads here.
+                // What a screen reader says of the box: the label right before it, whose
+                // mnemonic leads here; none when something else comes between.
                 EXPECT_EQ(w->accessibleName(), VersQString(dernierLabel));
                 const auto libelles = form.findChildren<QLabel*>();
-                EXPECT_TRUE(std::any_of(libelles.begin(), libelles.end(),
-                                        [&](QLabel* l) { return l->buddy() == w; }));
+                EXPECT_EQ(std::count_if(libelles.begin(), libelles.end(),
+                                        [&](QLabel* l) { return l->buddy() == w; }),
+                          dernierLabel.empty() ? 0 : 1);
             }
+            dernierLabel = c.genre == Genre::Label ? c.legende : "";
             if (c.tabulation != SansTabulation && w->focusPolicy() != Qt::NoFocus) {
                 ordre.emplace_back(c.tabulation, w);
             }
