@@ -227,7 +227,7 @@ bool SelectionX11::SurReponse(std::uint32_t propriete, Horloge::time_point maint
     }
     const bool texte = (entete->type == c_->utf8 || entete->type == XCB_ATOM_STRING) &&
                        entete->format == 8 && entete->bytes_after <= TailleMax;
-    if (!texte || !LireMorceaux(true)) {
+    if (!texte || !LireMorceaux()) {
         xcb_delete_property(c_->c, c_->fenetre, c_->propriete);
         xcb_flush(c_->c);
         transfert_->donnees.clear();
@@ -239,7 +239,7 @@ bool SelectionX11::SurReponse(std::uint32_t propriete, Horloge::time_point maint
 bool SelectionX11::SurMorceau(Horloge::time_point maintenant) {
     transfert_->activite = maintenant;
     const std::size_t avant = transfert_->donnees.size();
-    if (!LireMorceaux(true)) {
+    if (!LireMorceaux()) {
         // Too long for a text we would look at: no text, and the owner stops there.
         transfert_->donnees.clear();
         Terminer({});
@@ -256,14 +256,14 @@ bool SelectionX11::SurMorceau(Horloge::time_point maintenant) {
 
 // Appends the property's bytes to the transfer, a piece at a time, deleting it with the last
 // piece. False when it is no 8-bit text or the text would grow past the limit.
-bool SelectionX11::LireMorceaux(bool supprimer) {
+bool SelectionX11::LireMorceaux() {
     std::string& donnees = transfert_->donnees;
     for (std::uint32_t mot = 0;; mot += MorceauMots) {
-        Reponse<xcb_get_property_reply_t> r(xcb_get_property_reply(
-            c_->c,
-            xcb_get_property(c_->c, supprimer ? 1 : 0, c_->fenetre, c_->propriete,
-                             XCB_GET_PROPERTY_TYPE_ANY, mot, MorceauMots),
-            nullptr));
+        Reponse<xcb_get_property_reply_t> r(
+            xcb_get_property_reply(c_->c,
+                                   xcb_get_property(c_->c, 1, c_->fenetre, c_->propriete,
+                                                    XCB_GET_PROPERTY_TYPE_ANY, mot, MorceauMots),
+                                   nullptr));
         if (!r) {
             return false;
         }

@@ -66,7 +66,7 @@ private:
     void Abandonner();
     bool SurReponse(std::uint32_t propriete, Horloge::time_point maintenant);
     bool SurMorceau(Horloge::time_point maintenant);
-    bool LireMorceaux(bool supprimer);
+    bool LireMorceaux();
     void Terminer(std::string texte);
 
     std::unique_ptr<Connexion> c_;

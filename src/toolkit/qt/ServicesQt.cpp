@@ -59,11 +59,8 @@ PressePapierQt::PressePapierQt() : contexte_(std::make_unique<QObject>()) {
     if (selection_) {
         veilleur_ =
             std::make_unique<QSocketNotifier>(selection_->Descripteur(), QSocketNotifier::Read);
-        QObject::connect(veilleur_.get(), &QSocketNotifier::activated, contexte_.get(), [this] {
-            if (selection_->Traiter()) {
-                Signaler();
-            }
-        });
+        QObject::connect(veilleur_.get(), &QSocketNotifier::activated, contexte_.get(),
+                         [this] { Traiter(); });
     }
 }
 
@@ -83,18 +80,18 @@ std::uint32_t PressePapierQt::Proprietaire() {
     const std::uint32_t p = selection_->Proprietaire();
     // Waiting for the answer may have taken in events the socket will not tell again.
     QMetaObject::invokeMethod(
-        contexte_.get(),
-        [this] {
-            if (selection_->Traiter()) {
-                Signaler();
-            }
-        },
-        Qt::QueuedConnection);
+        contexte_.get(), [this] { Traiter(); }, Qt::QueuedConnection);
     return p;
 }
 
 bool PressePapierQt::PeutAvoirChange() {
     return !selection_ || selection_->AChange();
+}
+
+void PressePapierQt::Traiter() {
+    if (selection_->Traiter()) {
+        Signaler();
+    }
 }
 
 void PressePapierQt::Signaler() {

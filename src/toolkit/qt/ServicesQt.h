@@ -31,6 +31,8 @@ public:
 
 private:
     void Signaler();
+    // Handles what our X11 connection received, and tells the window when it should look.
+    void Traiter();
     std::uint32_t Proprietaire();
 
     std::unique_ptr<QObject> contexte_;
