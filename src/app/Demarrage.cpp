@@ -72,7 +72,8 @@ std::string NomVerrou() {
     std::string nom = "monvalor";
     const QByteArray affichage = qgetenv("DISPLAY");
     if (!affichage.isEmpty()) {
-        nom += "-" + affichage.toStdString();
+        nom += '-';
+        nom += affichage.toStdString();
     }
     return nom;
 }

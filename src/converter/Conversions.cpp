@@ -238,8 +238,10 @@ double Arrondir(double valeur) {
     if (!std::isfinite(centimes)) {
         Lever(ErrDepassement);
     }
-    // Half to even whatever the floating point rounding mode is. The difference is exact:
-    // below 2^52 the product's spacing divides 0.5, above it the product is already whole.
+    // A product that is an exact half goes to the even cent whatever the floating point
+    // rounding mode (std::round ignores it; the product itself, like any product, follows
+    // it). The difference is exact: below 2^52 the product's spacing divides 0.5, above it
+    // the product is already whole.
     double entier = std::round(centimes);
     if (std::fabs(entier - centimes) == 0.5 && std::fmod(entier, 2.0) != 0.0) {
         entier -= std::copysign(1.0, centimes);

@@ -96,7 +96,11 @@ void frmConvertisseur::Timer_Timer() {
     IPressePapier& pressePapier = *Plateforme().pressePapier;
     std::optional<std::string> lu;
     try {
-        lu = pressePapier.LireTexte();
+        // A clipboard that did not change since it was last read holds nothing new: a text
+        // that was no amount still is none, and an amount would have been taken.
+        if (pressePapier.PeutAvoirChange()) {
+            lu = pressePapier.LireTexte();
+        }
     } catch (...) {
         lu.reset();
     }

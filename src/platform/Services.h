@@ -24,6 +24,9 @@ public:
     virtual void EcrireTexte(const std::string& texte) = 0;
     // Empties the clipboard (all formats); throws Erreur when it cannot.
     virtual void Vider() = 0;
+    // False when the clipboard surely still holds what the last complete read gave, so that
+    // nothing needs reading; a clipboard that cannot tell says true.
+    virtual bool PeutAvoirChange() { return true; }
     // Asks to be told, later and from the event loop, when the clipboard's content changes;
     // a clipboard that cannot tell never calls.
     virtual void SurChangement(std::function<void()> rappel) { (void)rappel; }

@@ -51,6 +51,24 @@ std::optional<std::string> Utf8VersAnsi(std::string_view utf8) {
     return sortie;
 }
 
+std::string Utf8VersAnsiApproche(std::string texte) {
+    // Never longer than what it reads, so it writes over the bytes it has read.
+    std::size_t ecrit = 0;
+    std::size_t i = 0;
+    while (i < texte.size()) {
+        char32_t c = 0;
+        int octet = '?';
+        if (LireUtf8(texte, i, c)) {
+            octet = OctetAnsi(c);
+        } else {
+            ++i;
+        }
+        texte[ecrit++] = octet < 0 ? '?' : static_cast<char>(octet);
+    }
+    texte.resize(ecrit);
+    return texte;
+}
+
 bool ResembleUtf8(std::string_view octets) {
     bool multi = false;
     size_t i = 0;
@@ -80,22 +98,10 @@ std::string DecoderFichierTexte(std::string_view octets, bool* etaitUtf8, bool* 
         if (bom) {
             // A BOM with characters beyond Windows-1252: keep what can be kept, a "?" for
             // the rest, rather than misreading every accent.
-            std::string sortie;
-            size_t i = 0;
-            while (i < corps.size()) {
-                char32_t c = 0;
-                if (!LireUtf8(corps, i, c)) {
-                    sortie.push_back('?');
-                    ++i;
-                    continue;
-                }
-                const int o = OctetAnsi(c);
-                sortie.push_back(o < 0 ? '?' : static_cast<char>(o));
-            }
             if (etaitUtf8) {
                 *etaitUtf8 = true;
             }
-            return sortie;
+            return Utf8VersAnsiApproche(std::string(corps));
         }
     }
     if (etaitUtf8) {

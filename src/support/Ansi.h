@@ -18,6 +18,10 @@ std::string AnsiVersUtf8(std::string_view ansi);
 // Windows-1252 cannot represent.
 std::optional<std::string> Utf8VersAnsi(std::string_view utf8);
 
+// UTF-8 to Windows-1252, with '?' for each character Windows-1252 lacks and for each byte
+// that is not UTF-8; done in place, for texts that may be large.
+std::string Utf8VersAnsiApproche(std::string texte);
+
 // Code points of 0x80..0x9F in Windows-1252; the five undefined slots keep their C1 value.
 inline constexpr char32_t kHaut1252[32] = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,

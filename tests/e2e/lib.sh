@@ -3,7 +3,8 @@
 # shellcheck shell=bash
 set -euo pipefail
 
-MONVALOR="${1:?usage: test_x.sh PATH_TO_MONVALOR}"
+MONVALOR="${1:?usage: test_x.sh PATH_TO_MONVALOR [PATH_TO_PROPRIETAIRE_MUET]}"
+MUET="${2:-}"
 TRAVAIL="$(mktemp -d)"
 export XDG_RUNTIME_DIR="$TRAVAIL/run"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
@@ -12,6 +13,7 @@ export MONVALOR_JOURNAL="$TRAVAIL/journal"
 export XDG_CONFIG_HOME="$TRAVAIL/config" XDG_DATA_HOME="$TRAVAIL/data"
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 PIDS=()
+TAB=$'\t'
 
 nettoyer() {
     local p
@@ -67,19 +69,24 @@ lancer() {
     PIDS+=("$LANCE")
 }
 
+termine() { ! kill -0 "$1" 2>/dev/null; }
+
 # Window ids of the converter windows on the display.
 fenetres() {
     xdotool search --onlyvisible --name '^Monvalor$' 2>/dev/null || true
 }
 
-attendre_fenetre() {
-    for _ in $(seq 1 300); do
-        if [ -n "$(fenetres)" ]; then
+# Runs the command every 50 ms until it succeeds; fails with the message after $1 seconds.
+attendre() {
+    local secondes="$1" message="$2"
+    shift 2
+    for _ in $(seq 1 $((secondes * 20))); do
+        if "$@"; then
             return 0
         fi
         sleep 0.05
     done
-    echec "the converter window did not appear"
+    echec "$message"
 }
 
 # Window ids of the About windows on the display (shown at every start, before the converter).
@@ -87,25 +94,12 @@ fenetres_apropos() {
     xdotool search --onlyvisible --name '^À propos de Monvalor$' 2>/dev/null || true
 }
 
-attendre_apropos() {
-    for _ in $(seq 1 300); do
-        if [ -n "$(fenetres_apropos)" ]; then
-            return 0
-        fi
-        sleep 0.05
-    done
-    echec "the About window did not appear"
-}
-
-# Waits until no About window is left on the display; fails after 5 s.
+il_y_a() { [ -n "$("$@")" ]; }
+il_n_y_a_pas() { [ -z "$("$@")" ]; }
+attendre_fenetre() { attendre 15 "the converter window did not appear" il_y_a fenetres; }
+attendre_apropos() { attendre 15 "the About window did not appear" il_y_a fenetres_apropos; }
 attendre_apropos_ferme() {
-    for _ in $(seq 1 100); do
-        if [ -z "$(fenetres_apropos)" ]; then
-            return 0
-        fi
-        sleep 0.05
-    done
-    echec "the About window did not close"
+    attendre 5 "the About window did not close" il_n_y_a_pas fenetres_apropos
 }
 
 # Gives the About window the keyboard, as a click on it would, then presses the keys.
@@ -126,8 +120,26 @@ fermer_apropos() {
     attendre_fenetre
 }
 
+# A private X server, Monvalor started on it and past its About window; the converter window's
+# id is in FENETRE.
+ouvrir_convertisseur() {
+    demarrer_x
+    lancer
+    fermer_apropos
+    FENETRE="$(fenetres | head -n 1)"
+}
+
 copier() {
     printf '%s' "$1" | xclip -selection clipboard -i
+}
+
+# Starts the program that takes the clipboard and never answers; its pid is in MUET_PID.
+prendre_et_se_taire() {
+    [ -x "$MUET" ] || echec "no clipboard owner that never answers was given"
+    "$MUET" >"$TRAVAIL/muet" &
+    MUET_PID=$!
+    PIDS+=("$MUET_PID")
+    attendre 5 "the silent owner did not take the clipboard" grep -q pret "$TRAVAIL/muet"
 }
 
 # The clipboard's text, or nothing when it holds no text.
@@ -135,17 +147,8 @@ presse_papier() {
     xclip -selection clipboard -o 2>/dev/null || true
 }
 
-# Waits until the clipboard holds no text (the program took the amount); fails after $1 s.
-attendre_pris() {
-    local limite=$(( ${1:-3} * 20 ))
-    for _ in $(seq 1 "$limite"); do
-        if [ -z "$(presse_papier)" ]; then
-            return 0
-        fi
-        sleep 0.05
-    done
-    return 1
-}
+# Waits until the clipboard holds no text, the program having taken the amount.
+attendre_pris() { attendre "${2:-3}" "$1" il_n_y_a_pas presse_papier; }
 
 # The last journal line's boxes: Montant Euros Francs Taux TVA HT TTC Reduction Libre.
 derniere_ligne() {
@@ -160,15 +163,10 @@ nombre_lignes() {
     fi
 }
 
+dernier_montant() { [ "$(derniere_ligne | cut -f1)" = "$1" ]; }
+au_moins_lignes() { [ "$(nombre_lignes)" -ge "$1" ]; }
 attendre_lignes() {
-    local voulu="$1"
-    for _ in $(seq 1 60); do
-        if [ "$(nombre_lignes)" -ge "$voulu" ]; then
-            return 0
-        fi
-        sleep 0.05
-    done
-    echec "expected $voulu amounts taken, journal has $(nombre_lignes)"
+    attendre 3 "expected $1 amounts taken" au_moins_lignes "$1"
 }
 
 attendu() {

@@ -3,7 +3,6 @@
 # closed, with Enter, Esc or a click on OK. The watcher already runs behind it.
 source "$(dirname "$0")/lib.sh"
 demarrer_x
-TAB=$'\t'
 
 # Closes the running copy, so that the next start is a first one again.
 arreter() {
@@ -16,7 +15,7 @@ copier "42"
 lancer
 attendre_apropos
 attendu "$(fenetres_apropos | wc -l)" "1" "About windows at start"
-attendre_pris 3 || echec "42 was not taken while the About window was open"
+attendre_pris "42 was not taken while the About window was open"
 attendre_lignes 1
 attendu "$(derniere_ligne | cut -f1-3)" "42${TAB}6,4${TAB}275,5" "boxes after 42"
 attendu "$(fenetres | wc -l)" "0" "converter windows while the About window is open"

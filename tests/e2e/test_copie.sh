@@ -1,24 +1,21 @@
 #!/usr/bin/env bash
 # A user copies amounts and words in another program; the converter takes the amounts only.
 source "$(dirname "$0")/lib.sh"
-demarrer_x
-lancer
-fermer_apropos
+ouvrir_convertisseur
 
-TAB=$'\t'
 copier "12.50"
-attendre_pris 3 || echec "12.50 was not taken from the clipboard"
+attendre_pris "12.50 was not taken from the clipboard"
 attendre_lignes 1
 attendu "$(derniere_ligne)" "12,50${TAB}1,91${TAB}81,99${TAB}19,6${TAB}2,45${TAB}10,45${TAB}14,95${TAB}10,05${TAB}" "boxes after 12.50"
 
 # The same amount copied again is taken again, since the first taking emptied the clipboard.
 copier "12.50"
-attendre_pris 3 || echec "the second 12.50 was not taken"
+attendre_pris "the second 12.50 was not taken"
 attendre_lignes 2
 
 # A spreadsheet cell, grouped digits and a euro sign.
 copier $'1 234,56 \xe2\x82\xac\n'
-attendre_pris 3 || echec "a grouped amount with a euro sign was not taken"
+attendre_pris "a grouped amount with a euro sign was not taken"
 attendre_lignes 3
 attendu "$(derniere_ligne | cut -f2,3)" "188,21${TAB}8098,18" "euros and francs of 1 234,56"
 

@@ -10,13 +10,8 @@ fermer_apropos
 # A second copy: it puts "0" on the clipboard, the first copy takes it, the second ends.
 lancer
 second=$LANCE
-for _ in $(seq 1 80); do
-    kill -0 "$second" 2>/dev/null || break
-    sleep 0.05
-done
-kill -0 "$second" 2>/dev/null && echec "the second copy did not end"
+attendre 4 "the second copy did not end" termine "$second"
 attendre_lignes 1
-TAB=$'\t'
 attendu "$(derniere_ligne | cut -f1-8)" "0${TAB}0${TAB}0${TAB}19,6${TAB}0${TAB}0${TAB}0${TAB}0" "boxes after a second start"
 attendu "$(presse_papier)" "" "clipboard after the second start"
 attendu "$(fenetres | wc -l)" "1" "windows after a second start"

@@ -17,12 +17,9 @@ public:
     DossierTemporaire() {
         std::random_device alea;
         const auto base = std::filesystem::temp_directory_path();
-        for (;;) {
+        do {
             chemin_ = base / ("monvalor-test-" + std::to_string(alea()) + std::to_string(alea()));
-            if (std::filesystem::create_directory(chemin_)) {
-                break;
-            }
-        }
+        } while (!std::filesystem::create_directory(chemin_));
     }
     ~DossierTemporaire() {
         std::error_code erreur;
@@ -45,17 +42,12 @@ inline std::string LireFichier(const std::filesystem::path& chemin) {
 }
 
 inline void EcrireFichier(const std::filesystem::path& chemin, std::string_view octets) {
-    std::ofstream sortie(chemin, std::ios::binary | std::ios::trunc);
-    sortie.write(octets.data(), static_cast<std::streamsize>(octets.size()));
+    std::ofstream(chemin, std::ios::binary) << octets;
 }
 
 // Number of entries in a folder: catches temporary files left behind.
 inline int NombreEntrees(const std::filesystem::path& dossier) {
-    int n = 0;
-    for ([[maybe_unused]] const auto& entree : std::filesystem::directory_iterator(dossier)) {
-        ++n;
-    }
-    return n;
+    return static_cast<int>(std::distance(std::filesystem::directory_iterator(dossier), {}));
 }
 
 } // namespace monvalor::test

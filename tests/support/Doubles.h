@@ -19,23 +19,42 @@
 namespace monvalor::test {
 
 // A clipboard that can be unreadable, refuse a text or to be emptied, and counts what is asked.
+// With `ditSiChange`, it tells whether it changed since its last complete read, as X11 and
+// Windows can; otherwise it cannot tell.
 struct PressePapierMemoire final : IPressePapier {
     std::optional<std::string> contenu = std::string();
     bool illisible = false, ecritureRefusee = false, viderEchoue = false;
+    bool ditSiChange = false, change = true;
     int lectures = 0, ecritures = 0, vidages = 0;
     std::function<void()> rappel;
 
+    // Another program copies the text.
+    void Copier(std::optional<std::string> texte) {
+        contenu = std::move(texte);
+        change = true;
+    }
+    bool PeutAvoirChange() override { return !ditSiChange || change; }
     std::optional<std::string> LireTexte() override {
         ++lectures;
-        return illisible ? throw Erreur(ErrArgument) : contenu;
+        if (illisible) {
+            throw Erreur(ErrArgument);
+        }
+        change = false;
+        return contenu;
     }
     void EcrireTexte(const std::string& texte) override {
         ++ecritures;
-        contenu = ecritureRefusee ? throw Erreur(ErrAccesChemin) : texte;
+        if (ecritureRefusee) {
+            throw Erreur(ErrAccesChemin);
+        }
+        Copier(texte);
     }
     void Vider() override {
         ++vidages;
-        contenu = viderEchoue ? throw Erreur(ErrArgument) : std::string();
+        if (viderEchoue) {
+            throw Erreur(ErrArgument);
+        }
+        Copier(std::string());
     }
     void SurChangement(std::function<void()> r) override { rappel = std::move(r); }
 };
@@ -84,10 +103,11 @@ struct RegistreMemoire final : IRegistre {
     }
     std::optional<ValeurRegistre> LireValeur(std::uintptr_t racine, const std::string& cle,
                                              const std::string& nom) override {
+        if (enPanne) {
+            throw Erreur(ErrAccesChemin);
+        }
         const auto it = valeurs.find({racine, cle, nom});
-        return enPanne               ? throw Erreur(ErrAccesChemin)
-               : it == valeurs.end() ? std::nullopt
-                                     : std::optional(it->second);
+        return it == valeurs.end() ? std::nullopt : std::optional(it->second);
     }
 };
 

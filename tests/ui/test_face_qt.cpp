@@ -44,8 +44,8 @@ constexpr ConceptionControle Essai(Genre genre, std::string_view nom, int haut,
 constexpr ConceptionControle kControles[] = {
     Essai(Genre::Cadre, "fraCadre", 60),         Essai(Genre::Label, "lblNom", 300),
     Essai(Genre::ZoneTexte, "txtNom", 600, 1),   Essai(Genre::CaseACocher, "chkA", 1700, 2),
-    Essai(Genre::BoutonOption, "optB", 2000, 0), Essai(Genre::BarreOutils, "tbrOutils", 2300),
-    Essai(Genre::ListeVue, "lvwListe", 2800, 3),
+    Essai(Genre::BoutonOption, "optB", 2000, 0), Essai(Genre::ZoneTexte, "txtSansLibelle", 2150),
+    Essai(Genre::BarreOutils, "tbrOutils", 2300), Essai(Genre::ListeVue, "lvwListe", 2800, 3),
 };
 constexpr ConceptionFenetre kEssai{"frmEssai",    "Essai", 3200, 3800,      {"MS Sans Serif", 8.25},
                                    Bordure::Fixe, true,    "",   kControles};
@@ -108,7 +108,7 @@ TEST_F(FaceQt, BuildsEveryTableAsDesigned) {
                              VersQString(t->police.face), t->bordure == Bordure::Dialogue));
 
         std::vector<std::pair<int, QWidget*>> ordre;
-        QLabel* dernierLabel = nullptr;
+        std::string dernierLabel;
         for (const ConceptionControle& c : t->controles) {
             SCOPED_TRACE(std::string(c.nom));
             QWidget* w = vue.Widget(c.nom, c.indice);
@@ -139,14 +139,18 @@ TEST_F(FaceQt, BuildsEveryTableAsDesigned) {
                 EXPECT_EQ(bouton->isDefault(), c.defaut);
             }
             if (c.genre == Genre::Label) {
-                dernierLabel = static_cast<QLabel*>(w);
-                EXPECT_EQ(dernierLabel->wordWrap(), c.retourLigne);
+                EXPECT_EQ(static_cast<QLabel*>(w)->wordWrap(), c.retourLigne);
             }
             if (c.genre == Genre::ZoneTexte) {
-                // What a screen reader says of the box: its label, whose mnemonic leads here.
-                EXPECT_EQ(std::pair(w->accessibleName(), dernierLabel->buddy()),
-                          std::pair(dernierLabel->text(), w));
+                // What a screen reader says of the box: the label right before it, whose
+                // mnemonic leads here; none when something else comes between.
+                EXPECT_EQ(w->accessibleName(), VersQString(dernierLabel));
+                const auto libelles = form.findChildren<QLabel*>();
+                EXPECT_EQ(std::count_if(libelles.begin(), libelles.end(),
+                                        [&](QLabel* l) { return l->buddy() == w; }),
+                          dernierLabel.empty() ? 0 : 1);
             }
+            dernierLabel = c.genre == Genre::Label ? c.legende : "";
             if (c.tabulation != SansTabulation && w->focusPolicy() != Qt::NoFocus) {
                 ordre.emplace_back(c.tabulation, w);
             }

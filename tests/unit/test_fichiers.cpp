@@ -1,61 +1,40 @@
 #include "DossierTemporaire.h"
+#include "ErreurLevee.h"
 
 #include "platform/Services.h"
 #include "support/Erreur.h"
 #include "support/Fichiers.h"
+#include "support/ProfilIni.h"
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
-#include <vector>
-
 using namespace monvalor;
-using monvalor::test::DossierTemporaire;
+using namespace monvalor::test;
 
 namespace {
 
-// Writes a path with '\' standing for the platform's separator.
+// Writes a path with '/' standing for the platform's separator and '|' for the other one.
 std::string P(std::string chemin) {
     for (char& c : chemin) {
-        if (c == '\\') {
-            c = SeparateurChemin;
-        }
+        c = c == '/' ? SeparateurChemin : c == '|' ? (SeparateurChemin == '/' ? '\\' : '/') : c;
     }
     return chemin;
 }
 
-constexpr char kAutreSeparateur = SeparateurChemin == '/' ? '\\' : '/';
-
-class SystemeEspion final : public ISysteme {
-public:
+// Records the last document opened; gives the folder set, or fails when there is none.
+struct SystemeEspion final : ISysteme {
     long OuvrirDocument(const std::string& chemin, const std::string& operation) override {
-        appels.push_back({chemin, operation});
+        ouvert = chemin + " " + operation;
         return retour;
     }
     void Lancer(const std::string&, int) override {}
     void Terminer(int) override {}
-    std::string RepertoireDonnees() override {
-        if (echoue) {
-            throw std::runtime_error("indisponible");
-        }
-        return donnees;
-    }
-    std::string RepertoireSysteme() override {
-        if (echoue) {
-            throw std::runtime_error("indisponible");
-        }
-        return systeme;
-    }
+    std::string RepertoireDonnees() override { return repertoire.value(); }
+    std::string RepertoireSysteme() override { return repertoire.value(); }
 
-    struct Appel {
-        std::string chemin;
-        std::string operation;
-    };
-    std::vector<Appel> appels;
-    long retour = 42;
-    bool echoue = false;
-    std::string donnees;
-    std::string systeme;
+    std::string ouvert;
+    long retour = 0;
+    std::optional<std::string> repertoire;
 };
 
 class Fichiers : public ::testing::Test {
@@ -64,129 +43,69 @@ protected:
     void TearDown() override { ReinitialiserServices(); }
 
     std::shared_ptr<SystemeEspion> espion = std::make_shared<SystemeEspion>();
+    DossierTemporaire dossier;
 };
 
 } // namespace
 
-TEST_F(Fichiers, ExtraireNomEtRepertoire) {
-    struct Cas {
-        std::string chemin, nom, repertoire;
-    };
-    const Cas cas[] = {
-        {P("C:\\a\\b.txt"), "b.txt", P("C:\\a\\")},
-        {"b.txt", "", ""},
-        {P("C:\\a\\"), "", ""},
-        {P("\\b"), "b", P("\\")},
-        {P("\\"), "", ""},
-        {"", "", ""},
-        {P("a\\\\b"), "b", P("a\\\\")},
-        {P("d\xE9j\xE0\\caf\xE9.lng"), "caf\xE9.lng", P("d\xE9j\xE0\\")},
-        // Only the platform's separator divides a path.
-        {std::string("a") + kAutreSeparateur + "b", "", ""},
-        {P("x\\a") + kAutreSeparateur + "b", std::string("a") + kAutreSeparateur + "b", P("x\\")},
-    };
-    for (const Cas& c : cas) {
-        EXPECT_EQ(ExtraireNom(c.chemin), c.nom) << c.chemin;
-        EXPECT_EQ(ExtraireRepertoire(c.chemin), c.repertoire) << c.chemin;
+TEST_F(Fichiers, ExtraireNomEtRepertoireEtJoindre) {
+    // A path, its name and its folder; only the platform's separator divides a path.
+    const char* const extraits[][3] = {
+        {"c/a/b.t", "b.t", "c/a/"}, {"b.t", "", ""}, {"c/a/", "", ""},      {"/b", "b", "/"},
+        {"a//b", "b", "a//"},       {"a|b", "", ""}, {"x/a|b", "a|b", "x/"}};
+    for (const auto& [chemin, nom, repertoire] : extraits) {
+        EXPECT_EQ(ExtraireNom(P(chemin)), P(nom)) << chemin;
+        EXPECT_EQ(ExtraireRepertoire(P(chemin)), P(repertoire)) << chemin;
     }
-}
-
-TEST_F(Fichiers, ExtraireDepasseAuDelaDe32767CaracteresApresLeSeparateur) {
-    const std::string limite = P("\\") + std::string(32766, 'n');
+    // A folder, a name and the path they make.
+    const char* const joints[][3] = {{"c/a", "x", "c/a/x"},    {"c/", "x", "c/x"},
+                                     {"", "x", "x"},           {"c/a", "", "c/a/"},
+                                     {"c/a//", "x", "c/a//x"}, {"a|", "x", "a|/x"}};
+    for (const auto& [repertoire, nom, chemin] : joints) {
+        EXPECT_EQ(JoindreChemin(P(repertoire), P(nom)), P(chemin)) << repertoire << " + " << nom;
+    }
+    // The position of the last separator is a 16-bit count; none, no overflow.
+    const std::string limite = P("/") + std::string(32766, 'n');
     EXPECT_EQ(ExtraireNom(limite).size(), 32766u);
-    EXPECT_EQ(ExtraireRepertoire(limite), P("\\"));
-
-    const std::string trop = P("\\") + std::string(32767, 'n');
-    for (auto routine : {&ExtraireNom, &ExtraireRepertoire}) {
-        try {
-            routine(trop);
-            ADD_FAILURE() << "pas d'erreur";
-        } catch (const Erreur& e) {
-            EXPECT_EQ(e.Numero(), ErrDepassement);
-        }
-    }
-    // A long path without separator has no position to overflow.
+    EXPECT_EQ(ExtraireRepertoire(limite), P("/"));
+    EXPECT_EQ(ErreurLevee([&] { ExtraireNom(limite + 'n'); }), ErrDepassement);
+    EXPECT_EQ(ErreurLevee([&] { ExtraireRepertoire(limite + 'n'); }), ErrDepassement);
     EXPECT_EQ(ExtraireNom(std::string(40000, 'n')), "");
 }
 
-TEST_F(Fichiers, JoindreChemin) {
-    struct Cas {
-        std::string repertoire, nom, attendu;
-    };
-    const Cas cas[] = {
-        {P("C:\\a"), "x.lng", P("C:\\a\\x.lng")},
-        {P("C:\\"), "x.lng", P("C:\\x.lng")},
-        {"", "x.lng", "x.lng"},
-        {P("C:\\a"), "", P("C:\\a\\")},
-        {"", "", ""},
-        {P("C:\\a"), P("\\x"), P("C:\\a\\\\x")},
-        {P("C:\\a\\\\"), "x", P("C:\\a\\\\x")},
-        {std::string("a") + kAutreSeparateur, "x", std::string("a") + kAutreSeparateur + P("\\x")},
-    };
-    for (const Cas& c : cas) {
-        EXPECT_EQ(JoindreChemin(c.repertoire, c.nom), c.attendu) << c.repertoire << " + " << c.nom;
-    }
-}
-
 TEST_F(Fichiers, FichierExiste) {
-    DossierTemporaire dossier;
-    test::EcrireFichier(dossier.Chemin() / "vide.txt", "");
-    test::EcrireFichier(dossier.Chemin() / "plein.txt", "abc");
+    EcrireFichier(dossier.Chemin() / "vide.txt", "");
     // A Windows-1252 name reaches the disk as UTF-8.
-    test::EcrireFichier(dossier.Chemin() / "caf\xC3\xA9.lng", "x");
+    EcrireFichier(dossier.Chemin() / "caf\xC3\xA9.lng", "x");
     std::filesystem::create_directory(dossier.Chemin() / "sous");
-
     EXPECT_TRUE(FichierExiste(dossier.Fichier("vide.txt")));
-    EXPECT_TRUE(FichierExiste(dossier.Fichier("plein.txt")));
     EXPECT_TRUE(FichierExiste(dossier.Fichier("caf\xE9.lng")));
-    EXPECT_FALSE(FichierExiste(dossier.Fichier("absent.txt")));
-    EXPECT_FALSE(FichierExiste(dossier.Fichier("absent/vide.txt")));
-    EXPECT_FALSE(FichierExiste(dossier.Fichier("plein.txt/x")));
-    EXPECT_FALSE(FichierExiste(dossier.Fichier("sous")));
-    EXPECT_FALSE(FichierExiste(""));
-    EXPECT_FALSE(FichierExiste(std::string(5000, 'z')));
+    for (const std::string& absent :
+         {dossier.Fichier("absent"), dossier.Fichier("vide.txt/x"), dossier.Fichier("sous"),
+          std::string(), std::string(5000, 'z')}) {
+        EXPECT_FALSE(FichierExiste(absent)) << absent;
+    }
 }
 
-TEST_F(Fichiers, OuvrirDocumentPasseParLeShell) {
-    espion->retour = 42;
-    EXPECT_EQ(OuvrirDocument("http://www.exemple.fr"), 42);
-    espion->retour = 2;
-    EXPECT_EQ(OuvrirDocument("mailto:x@exemple.fr", 1234), 2);
+TEST_F(Fichiers, OuvrirDocumentEtRepertoiresDeLaPlateforme) {
     espion->retour = 0x7FFFFFFFFFL;
-    EXPECT_EQ(OuvrirDocument("x"), 0x7FFFFFFF);
-
-    ASSERT_EQ(espion->appels.size(), 3u);
-    EXPECT_EQ(espion->appels[0].chemin, "http://www.exemple.fr");
-    EXPECT_EQ(espion->appels[0].operation, "open");
-    EXPECT_EQ(espion->appels[1].chemin, "mailto:x@exemple.fr");
-}
-
-TEST_F(Fichiers, RepertoiresSansSeparateurFinal) {
-    struct Cas {
-        std::string donne, attendu;
-    };
-    const Cas cas[] = {
-        {P("\\home\\u\\.local\\share\\Monvalor"), P("\\home\\u\\.local\\share\\Monvalor")},
-        {P("\\home\\u\\Monvalor\\"), P("\\home\\u\\Monvalor")},
-        {P("\\x\\\\"), P("\\x")},
-        {"", ""},
-        // Deeper than the classic 250-character buffer: the whole folder, not a truncated one.
-        {P("\\") + std::string(300, 'd'), P("\\") + std::string(300, 'd')},
-    };
-    for (const Cas& c : cas) {
-        espion->donnees = c.donne;
-        espion->systeme = c.donne;
-        EXPECT_EQ(RepertoireWindows(), c.attendu);
-        EXPECT_EQ(RepertoireSysteme(), c.attendu);
+    EXPECT_EQ(OuvrirDocument("mailto:x@exemple.fr", 1234), 0x7FFFFFFF);
+    EXPECT_EQ(espion->ouvert, "mailto:x@exemple.fr open");
+    // Folders lose their trailing separators, but for a root; deeper than the classic
+    // 250-character buffer, they come whole.
+    const std::string profond = "/" + std::string(300, 'd');
+    const std::string cas[][2] = {{"/x//", "/x"}, {"", ""}, {profond, profond}, {"/", "/"}};
+    for (const auto& [donne, attendu] : cas) {
+        espion->repertoire = P(donne);
+        EXPECT_EQ(RepertoireWindows(), P(attendu));
+        EXPECT_EQ(RepertoireSysteme(), P(attendu));
     }
-    if (SeparateurChemin == '/') {
-        espion->donnees = "/";
-        EXPECT_EQ(RepertoireWindows(), "/");
-    }
-}
-
-TEST_F(Fichiers, RepertoiresVidesQuandLaPlateformeEchoue) {
-    espion->echoue = true;
+    espion->repertoire.reset();
     EXPECT_EQ(RepertoireWindows(), "");
     EXPECT_EQ(RepertoireSysteme(), "");
+    // A profile named without folder lives in the Windows directory.
+    espion->repertoire = dossier.Chemin().string() + "/";
+    ASSERT_TRUE(EcrireProfil("s", "k", "v", "nu.ini"));
+    EXPECT_EQ(LireFichier(dossier.Chemin() / "nu.ini"), "[s]\r\nk=v\r\n");
+    EXPECT_EQ(LireProfil("s", "k", "", 100, "nu.ini"), "v");
 }

@@ -78,6 +78,41 @@ TEST_F(Convertisseur, TakesACopiedAmountAndLeavesAnythingElseOnTheClipboard) {
               "\t12,50\t1,91\t81,99\t19,6\t2,45\t10,45\t14,95\t10,05\ta\\\\b\\tc\n");
 }
 
+TEST_F(Convertisseur, AClipboardThatTellsItsChangesIsReadOnlyAfterOne) {
+    FormulaireMemoire& f = Demarre();
+    pp->ditSiChange = true;
+    const struct {
+        const char* quoi;
+        std::function<void()> avant;
+        int lectures; // after two ticks
+        std::string montant;
+    } etapes[] = {
+        {"a word: read once, left there", [&] { pp->Copier("mot"); }, 1, ""},
+        {"nothing new", [] {}, 0, ""},
+        {"an amount: read, taken; the emptied clipboard read once", [&] { pp->Copier("12,5"); }, 2,
+         "12,5"},
+        {"unreadable: read again at each tick",
+         [&] {
+             pp->illisible = true;
+             pp->Copier("13");
+         },
+         2, "12,5"},
+        {"readable again: taken", [&] { pp->illisible = false; }, 2, "13"},
+        {"no text form", [&] { pp->Copier(std::nullopt); }, 1, "13"},
+    };
+    for (const auto& e : etapes) {
+        SCOPED_TRACE(e.quoi);
+        e.avant();
+        const int lectures = pp->lectures;
+        f.Tic();
+        f.Tic();
+        EXPECT_EQ(pp->lectures - lectures, e.lectures);
+        EXPECT_EQ(Boite("txtMontant"), e.montant);
+        EXPECT_EQ(f.Memoire("Timer").Intervalle(), 500);
+    }
+    EXPECT_EQ(pp->contenu, std::nullopt);
+}
+
 TEST_F(Convertisseur, EachOfTheLastStepsStandsAlone) {
     // What breaks: a control refusing its texts, the raise, the emptying.
     for (const std::string casse : {"txtMontant", "txtEuros", "Timer", "raise", "emptying"}) {

@@ -1,5 +1,4 @@
 // The registry of Linux: only the system information tool's path is there, found on the PATH.
-#include "about/frmAbout.h"
 #include "platform/Services.h"
 #include "platform/posix/RegistrePosix.h"
 
@@ -10,14 +9,14 @@
 
 using namespace monvalor;
 using namespace monvalor::test;
+namespace fs = std::filesystem;
 
 namespace {
 
-namespace fs = std::filesystem;
-
-void Executable(const fs::path& chemin) {
+std::string Executable(const fs::path& chemin) {
     EcrireFichier(chemin, "#!/bin/sh\nexit 0\n");
     fs::permissions(chemin, fs::perms::owner_all, fs::perm_options::replace);
+    return chemin.string();
 }
 
 class RegistreLinux : public ::testing::Test {
@@ -33,78 +32,45 @@ TEST_F(RegistreLinux, EachToolIsFoundAndTheEarlierOnesWin) {
                                   "sysinfo",   "cpu-x",    "i-nex"};
     // With tools i and on present, tool i is the one given, whichever folder holds it.
     for (int i = 6; i >= 0; --i) {
-        SCOPED_TRACE(outils[i]);
-        Executable((i % 2 ? a : b).Chemin() / outils[i]);
-        EXPECT_EQ(TrouverOutilInfosSysteme(Path()),
-                  ((i % 2 ? a : b).Chemin() / outils[i]).string());
+        const std::string outil = Executable((i % 2 ? a : b).Chemin() / outils[i]);
+        EXPECT_EQ(TrouverOutilInfosSysteme(Path()), outil);
     }
 }
 
 TEST_F(RegistreLinux, OnlyExecutableFilesInAbsoluteFoldersCount) {
     EcrireFichier(a.Chemin() / "hardinfo2", "pas un programme"); // not executable
     fs::create_directory(a.Chemin() / "hardinfo");               // a folder
-    EXPECT_EQ(TrouverOutilInfosSysteme(Path()), std::nullopt);
-
-    // A relative entry of the search path is never looked at.
-    Executable(a.Chemin() / "sysinfo");
+    // A relative entry of the search path is never looked at, nor an empty one.
+    const std::string outil = Executable(a.Chemin() / "sysinfo");
     const fs::path ici = fs::current_path();
     fs::current_path(a.Chemin());
-    const auto relatif = TrouverOutilInfosSysteme(".:" + b.Chemin().string());
+    const auto relatif = TrouverOutilInfosSysteme(".:sous:" + b.Chemin().string());
     const auto vide = TrouverOutilInfosSysteme(":" + b.Chemin().string() + ":");
     fs::current_path(ici);
     EXPECT_EQ(relatif, std::nullopt);
     EXPECT_EQ(vide, std::nullopt);
-    EXPECT_EQ(TrouverOutilInfosSysteme(""), std::nullopt);
-
-    // A folder written with its trailing separator.
+    // A folder written with its trailing separator; the file and the folder before are passed.
     EXPECT_EQ(TrouverOutilInfosSysteme(b.Chemin().string() + ":" + a.Chemin().string() + "/"),
-              (a.Chemin() / "sysinfo").string());
+              outil);
 }
 
-TEST_F(RegistreLinux, OnlyTheToolPathAnswers) {
-    Executable(b.Chemin() / "cpu-x");
+TEST_F(RegistreLinux, OnlyTheToolPathAnswersAsATextValue) {
+    const std::string outil = Executable(b.Chemin() / "cpu-x");
     RegistrePosix registre(Path());
-    struct Cas {
-        std::uintptr_t racine;
-        const char* cle;
-        const char* nom;
-        bool trouve;
-    };
-    const Cas cas[] = {
-        {RacineMachineLocale, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", true},
+    // The names match whatever the case of their letters, and nothing else does.
+    const std::tuple<std::uintptr_t, const char*, const char*, bool> cas[] = {
+        {RacineMachineLocale, CleInfosSysteme, "PATH", true},
         {RacineMachineLocale, "software\\microsoft\\shared tools\\msinfo", "Path", true},
-        {0x80000001, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", false},
-        {RacineMachineLocale, "SOFTWARE\\Microsoft\\Shared Tools Location", "MSINFO", false},
-        {RacineMachineLocale, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATHS", false},
+        {0x80000001, CleInfosSysteme, "PATH", false},
         {RacineMachineLocale, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO\\", "PATH", false},
+        {RacineMachineLocale, CleInfosSysteme, "PATHS", false},
     };
-    for (const Cas& c : cas) {
-        SCOPED_TRACE(std::string(c.cle) + " " + c.nom);
-        const auto valeur = registre.LireValeur(c.racine, c.cle, c.nom);
-        ASSERT_EQ(valeur.has_value(), c.trouve);
+    for (const auto& [racine, cle, nom, trouve] : cas) {
+        const auto valeur = registre.LireValeur(racine, cle, nom);
+        ASSERT_EQ(valeur.has_value(), trouve) << cle << " " << nom;
         if (valeur) {
             EXPECT_EQ(valeur->type, RegTexte);
-            EXPECT_EQ(valeur->octets, (b.Chemin() / "cpu-x").string() + '\0');
+            EXPECT_EQ(valeur->octets, outil + '\0');
         }
     }
-    EXPECT_EQ(RegistrePosix(b.Chemin().string())
-                  .LireValeur(RacineMachineLocale, CleInfosSysteme, "PATH")
-                  .has_value(),
-              true);
-    EXPECT_EQ(RegistrePosix(a.Chemin().string())
-                  .LireValeur(RacineMachineLocale, CleInfosSysteme, "PATH")
-                  .has_value(),
-              false);
-}
-
-TEST_F(RegistreLinux, TheAboutWindowReadsThePathAsText) {
-    Executable(a.Chemin() / "i-nex");
-    ReinitialiserServices();
-    Plateforme().registre = std::make_shared<RegistrePosix>(Path());
-    std::string valeur;
-    EXPECT_TRUE(
-        frmAbout::Defaut().GetKeyValue(RacineMachineLocale, CleInfosSysteme, "PATH", valeur));
-    EXPECT_EQ(valeur, (a.Chemin() / "i-nex").string());
-    frmAbout::ReinitialiserDefaut();
-    ReinitialiserServices();
 }

@@ -354,6 +354,10 @@ VueQt::VueQt(const ConceptionFenetre& conception, IRecepteur& recepteur)
             });
             break;
         }
+        if (w != nullptr && c.genre != Genre::Label) {
+            // Only the label right before a box names it, and it names that box only.
+            dernierLabel = nullptr;
+        }
         if (w != nullptr) {
             w->setObjectName(nom);
             w->setGeometry(Geometrie(c.position));

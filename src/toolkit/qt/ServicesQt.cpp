@@ -1,5 +1,7 @@
 #include "toolkit/qt/ServicesQt.h"
 
+#include "platform/x11/SelectionX11.h"
+#include "support/Ansi.h"
 #include "support/Erreur.h"
 #include "support/TexteSource.h"
 #include "toolkit/qt/FormeQt.h"
@@ -18,6 +20,7 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QThread>
 #include <QUrl>
@@ -33,30 +36,81 @@ std::optional<std::string> PressePapierQt::LireTexte() {
     if (!cb) {
         return std::nullopt;
     }
+    if (selection_ && !Possede()) {
+        std::optional<std::string> utf8 = selection_->Lire();
+        if (!utf8) {
+            return std::nullopt;
+        }
+        return Utf8VersAnsiApproche(std::move(*utf8));
+    }
+    if (selection_) {
+        // Our own text: Qt has it at hand, and asking ourselves through the server would
+        // wait for an answer only this thread could give.
+        selection_->MarquerLu();
+    }
     // text() asks the owner for plain text only; an image-only clipboard gives "".
     return DepuisQString(cb->text(QClipboard::Clipboard));
 }
 
-PressePapierQt::PressePapierQt() : contexte_(std::make_unique<QObject>()) {}
+PressePapierQt::PressePapierQt() : contexte_(std::make_unique<QObject>()) {
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        selection_ = SelectionX11::Ouvrir();
+    }
+    if (selection_) {
+        veilleur_ =
+            std::make_unique<QSocketNotifier>(selection_->Descripteur(), QSocketNotifier::Read);
+        QObject::connect(veilleur_.get(), &QSocketNotifier::activated, contexte_.get(),
+                         [this] { Traiter(); });
+    }
+}
 
 PressePapierQt::~PressePapierQt() = default;
+
+bool PressePapierQt::Possede() {
+    QClipboard* cb = QGuiApplication::clipboard();
+    if (!cb || !cb->ownsClipboard()) {
+        return false;
+    }
+    // Qt may not notice that another program emptied the clipboard it owned: the server
+    // knows.
+    return !selection_ || (notreFenetre_ != 0 && Proprietaire() == notreFenetre_);
+}
+
+std::uint32_t PressePapierQt::Proprietaire() {
+    const std::uint32_t p = selection_->Proprietaire();
+    // Waiting for the answer may have taken in events the socket will not tell again.
+    QMetaObject::invokeMethod(
+        contexte_.get(), [this] { Traiter(); }, Qt::QueuedConnection);
+    return p;
+}
+
+bool PressePapierQt::PeutAvoirChange() {
+    return !selection_ || selection_->AChange();
+}
+
+void PressePapierQt::Traiter() {
+    if (selection_->Traiter()) {
+        Signaler();
+    }
+}
+
+void PressePapierQt::Signaler() {
+    if (rappel_) {
+        rappel_();
+    }
+}
 
 void PressePapierQt::SurChangement(std::function<void()> rappel) {
     rappel_ = std::move(rappel);
     QClipboard* cb = QGuiApplication::clipboard();
-    if (!rappel_ || !cb || branche_) {
+    if (!rappel_ || !cb || branche_ || selection_) {
         return;
     }
     branche_ = true;
     // Queued, so that a tick never starts inside another (emptying the clipboard notifies
     // too); addressed to our own object, so that nothing arrives once we are gone.
     QObject::connect(
-        cb, &QClipboard::dataChanged, contexte_.get(),
-        [this] {
-            if (rappel_) {
-                rappel_();
-            }
-        },
+        cb, &QClipboard::dataChanged, contexte_.get(), [this] { Signaler(); },
         Qt::QueuedConnection);
 }
 
@@ -66,6 +120,9 @@ void PressePapierQt::EcrireTexte(const std::string& texte) {
         throw Erreur(ErrArgument);
     }
     cb->setText(VersQString(texte), QClipboard::Clipboard);
+    if (selection_) {
+        notreFenetre_ = cb->ownsClipboard() ? Proprietaire() : 0;
+    }
 }
 
 void PressePapierQt::Vider() {
@@ -74,6 +131,10 @@ void PressePapierQt::Vider() {
         throw Erreur(ErrArgument);
     }
     cb->clear(QClipboard::Clipboard);
+    if (selection_) {
+        // Qt empties only a clipboard it owns; another program's text must go too.
+        selection_->Vider();
+    }
 }
 
 int BoiteMessageQt::Afficher(const std::string& texte, int style, const std::string& titre) {
@@ -165,14 +226,18 @@ void SystemeQt::Terminer(int code) {
     QClipboard* cb = qobject_cast<QGuiApplication*>(QCoreApplication::instance())
                          ? QGuiApplication::clipboard()
                          : nullptr;
-    if (cb && cb->ownsClipboard()) {
+    auto* pressePapier = dynamic_cast<PressePapierQt*>(Plateforme().pressePapier.get());
+    const auto possede = [cb, pressePapier] {
+        return pressePapier ? pressePapier->Possede() : cb->ownsClipboard();
+    };
+    if (cb && possede()) {
         for (QWidget* w : QApplication::topLevelWidgets()) {
             w->hide();
         }
         Silence silence;
         QCoreApplication::instance()->installEventFilter(&silence);
         QDeadlineTimer limite(DelaiServicePressePapierMs);
-        while (cb->ownsClipboard() && !limite.hasExpired()) {
+        while (possede() && !limite.hasExpired()) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
             QThread::msleep(5);
         }
