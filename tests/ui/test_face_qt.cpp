@@ -42,9 +42,9 @@ constexpr ConceptionControle Essai(Genre genre, std::string_view nom, int haut,
     return c;
 }
 constexpr ConceptionControle kControles[] = {
-    Essai(Genre::Cadre, "fraCadre", 60),         Essai(Genre::Label, "lblNom", 300),
-    Essai(Genre::ZoneTexte, "txtNom", 600, 1),   Essai(Genre::CaseACocher, "chkA", 1700, 2),
-    Essai(Genre::BoutonOption, "optB", 2000, 0), Essai(Genre::ZoneTexte, "txtSansLibelle", 2150),
+    Essai(Genre::Cadre, "fraCadre", 60),          Essai(Genre::Label, "lblNom", 300),
+    Essai(Genre::ZoneTexte, "txtNom", 600, 1),    Essai(Genre::CaseACocher, "chkA", 1700, 2),
+    Essai(Genre::BoutonOption, "optB", 2000, 0),  Essai(Genre::ZoneTexte, "txtSansLibelle", 2150),
     Essai(Genre::BarreOutils, "tbrOutils", 2300), Essai(Genre::ListeVue, "lvwListe", 2800, 3),
 };
 constexpr ConceptionFenetre kEssai{"frmEssai",    "Essai", 3200, 3800,      {"MS Sans Serif", 8.25},
