@@ -2,6 +2,7 @@
 
 #include "converter/Conversions.h"
 #include "support/Ansi.h"
+#include "support/TexteSource.h"
 
 #include <ostream>
 
@@ -13,26 +14,23 @@ constexpr const char* kTauxInitial = "19,6";
 
 void Aide(std::ostream& sortie) {
     sortie << "Usage : monvalor [OPTION]\n"
-              "Convertit les montants copi\xC3\xA9s dans le presse-papiers : francs et euros "
-              "(6,55957), TVA, montants HT et TTC, r\xC3\xA9"
-              "duction.\n"
+              "Convertit les montants copiés dans le presse-papiers : francs et euros "
+              "(6,55957), TVA, montants HT et TTC, réduction.\n"
               "\n"
-              "Sans option, ouvre la fen\xC3\xAAtre du convertisseur.\n"
+              "Sans option, ouvre la fenêtre du convertisseur.\n"
               "\n"
               "  --convertir MONTANT   affiche les conversions de MONTANT et quitte\n"
-              "  --taux TAUX           taux en pourcentage pour --convertir (19,6 par "
-              "d\xC3\xA9"
-              "faut)\n"
+              "  --taux TAUX           taux en pourcentage pour --convertir (19,6 par défaut)\n"
               "  --aide, --help        affiche cette aide et quitte\n"
               "  --version             affiche la version et quitte\n"
               "\n"
-              "Codes de sortie : 0 r\xC3\xA9ussite, 2 erreur d'utilisation ou montant "
+              "Codes de sortie : 0 réussite, 2 erreur d'utilisation ou montant "
               "incorrect.\n";
 }
 
 int ErreurUsage(std::ostream& erreurs, const std::string& message) {
     erreurs << "monvalor : " << message << "\n"
-            << "Essayez \xC2\xAB monvalor --aide \xC2\xBB pour plus d'informations.\n";
+            << "Essayez « monvalor --aide » pour plus d'informations.\n";
     return 2;
 }
 
@@ -43,16 +41,10 @@ std::vector<std::pair<std::string, std::string>> LignesConversion(const std::str
     const Conversions c = CalculerConversions(montant, taux);
     auto texte = [](const std::optional<std::string>& v) { return v.value_or(std::string()); };
     return {
-        {"Presse Papier", montant},
-        {"Euros", texte(c.euros)},
-        {"Francs", texte(c.francs)},
-        {"Taux", taux},
-        {"TVA ou %", texte(c.tva)},
-        {"Montant HT", texte(c.montantHT)},
-        {"Montant TTC", texte(c.montantTTC)},
-        {"R\xE9"
-         "duction",
-         texte(c.reduction)},
+        {"Presse Papier", montant},           {"Euros", texte(c.euros)},
+        {"Francs", texte(c.francs)},          {"Taux", taux},
+        {"TVA ou %", texte(c.tva)},           {"Montant HT", texte(c.montantHT)},
+        {"Montant TTC", texte(c.montantTTC)}, {std::string(u8"Réduction"_ansi), texte(c.reduction)},
     };
 }
 
@@ -99,8 +91,7 @@ ResultatCommande ExecuterLigneCommande(const std::vector<std::string>& bruts, st
             }
             continue;
         }
-        return {ActionCommande::Terminee,
-                ErreurUsage(erreurs, "argument inconnu \xC2\xAB " + a + " \xC2\xBB")};
+        return {ActionCommande::Terminee, ErreurUsage(erreurs, "argument inconnu « " + a + " »")};
     }
     if (!montant) {
         if (tauxDonne) {
@@ -112,7 +103,7 @@ ResultatCommande ExecuterLigneCommande(const std::vector<std::string>& bruts, st
     const auto ansi = Utf8VersAnsi(*montant);
     const std::string normalise = ansi ? NormaliserMontant(*ansi) : std::string();
     if (!ansi || !EstMontant(normalise)) {
-        erreurs << "monvalor : \xC2\xAB " << *montant << " \xC2\xBB n'est pas un montant.\n";
+        erreurs << "monvalor : « " << *montant << " » n'est pas un montant.\n";
         return {ActionCommande::Terminee, 2};
     }
     for (const auto& [libelle, texte] : LignesConversion(normalise, taux)) {

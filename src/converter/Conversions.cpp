@@ -1,6 +1,7 @@
 #include "converter/Conversions.h"
 
 #include "support/Erreur.h"
+#include "support/TexteSource.h"
 
 #include <charconv>
 #include <cmath>
@@ -11,7 +12,7 @@ namespace monvalor {
 
 namespace {
 
-constexpr char Euro = '\x80';
+constexpr char Euro = u8"€"_ansi[0];
 constexpr char EspaceInsecable = '\xA0';
 
 bool EstBlanc(char c) {

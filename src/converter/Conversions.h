@@ -20,11 +20,11 @@ std::string NormaliserMontant(std::string_view texte);
 //
 //   [white] [euro [blank]] [sign] number [[blank] euro] [white]
 //
-//   white   any run of space, no-break space (\xA0), tab, CR or LF;
+//   white   any run of space, no-break space (U+00A0), tab, CR or LF;
 //   blank   one space or one no-break space;
-//   euro    the euro sign \x80, at most once in the whole text, before or after the number;
-//   sign    "+" or "-", directly against the number: "-12,50 \x80", "\x80-12,50" and
-//           "\x80 -12,50" read, "-\x80 12,50", "- 12" and "12-" do not;
+//   euro    the euro sign €, at most once in the whole text, before or after the number;
+//   sign    "+" or "-", directly against the number: "-12,50 €", "€-12,50" and
+//           "€ -12,50" read, "-€ 12,50", "- 12" and "12-" do not;
 //   number  integer digits, then optionally "," and fraction digits, with at least one digit
 //           in all ("5", "5,", ",5", "+,5"). The integer digits may be grouped by threes:
 //           a first group of 1 to 3 digits, then groups of exactly 3 digits, each preceded by

@@ -1,44 +1,43 @@
 #include "support/Erreur.h"
 
+#include "support/TexteSource.h"
+
 namespace monvalor {
 
 std::string DescriptionErreur(int numero) {
-    // Texts are Windows-1252: \xE9 is "é".
     switch (numero) {
     case 5:
-        return "Argument ou appel de proc\xE9"
-               "dure incorrect";
+        return std::string(u8"Argument ou appel de procédure incorrect"_ansi);
     case 6:
-        return "D\xE9passement de capacit\xE9";
+        return std::string(u8"Dépassement de capacité"_ansi);
     case 7:
-        return "M\xE9moire insuffisante";
+        return std::string(u8"Mémoire insuffisante"_ansi);
     case 9:
-        return "L'indice n'appartient pas \xE0 la s\xE9lection";
+        return std::string(u8"L'indice n'appartient pas à la sélection"_ansi);
     case 11:
-        return "Division par z\xE9ro";
+        return std::string(u8"Division par zéro"_ansi);
     case 13:
-        return "Incompatibilit\xE9 de type";
+        return std::string(u8"Incompatibilité de type"_ansi);
     case 52:
-        return "Nom ou num\xE9ro de fichier incorrect";
+        return std::string(u8"Nom ou numéro de fichier incorrect"_ansi);
     case 53:
         return "Fichier introuvable";
     case 55:
-        return "Fichier d\xE9j\xE0 ouvert";
+        return std::string(u8"Fichier déjà ouvert"_ansi);
     case 57:
-        return "Erreur d'entr\xE9"
-               "e/sortie de p\xE9riph\xE9rique";
+        return std::string(u8"Erreur d'entrée/sortie de périphérique"_ansi);
     case 62:
         return "Fin de fichier";
+    case 68:
+        return std::string(u8"Périphérique non disponible"_ansi);
     case 70:
-        return "Permission refus\xE9"
-               "e";
+        return std::string(u8"Permission refusée"_ansi);
     case 75:
-        return "Erreur d'acc\xE8s chemin/fichier";
+        return std::string(u8"Erreur d'accès chemin/fichier"_ansi);
     case 76:
-        return "Chemin d'acc\xE8s introuvable";
+        return std::string(u8"Chemin d'accès introuvable"_ansi);
     default:
-        return "Erreur d\xE9"
-               "finie par l'application ou par l'objet";
+        return std::string(u8"Erreur définie par l'application ou par l'objet"_ansi);
     }
 }
 

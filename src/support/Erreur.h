@@ -18,7 +18,9 @@ enum NumeroErreur : int {
     ErrFichierIntrouvable = 53,
     ErrFichierOuvert = 55,
     ErrFinFichier = 62,
+    ErrPeripherique = 68, // device unavailable: a drive that is not ready
     ErrAccesChemin = 75,
+    ErrCheminIntrouvable = 76,
 };
 
 class Erreur : public std::runtime_error {
