@@ -21,6 +21,8 @@ enum class Genre {
     Minuterie,
     BarreOutils,
     ListeVue,
+    ListeLecteurs, // the drives; its text is the chosen drive
+    ListeDossiers, // a drive's folders; its text is the current folder's path
 };
 
 // Labels, buttons, check boxes, option buttons and frames have a caption; text boxes a text.

@@ -17,7 +17,9 @@ namespace monvalor {
 class IControle {
 public:
     virtual ~IControle() = default;
-    // The caption, or the text of a text box.
+    // The caption, the text of a text box, the drive of a drive list or the path of a folder
+    // list. Setting a list's value may fail (a drive that is not ready, a folder that is not
+    // there); the list then keeps what it had.
     virtual std::string Texte() const = 0;
     virtual void DefinirTexte(const std::string& texte) = 0;
     virtual bool Visible() const = 0;
@@ -58,7 +60,7 @@ public:
 
 enum class Evenement {
     Click,
-    Change,       // a text box's text changed, by the user or the program
+    Change,       // a text box's text or a list's value changed, by the user or the program
     Timer,        // a timer's tick
     Fermeture,    // the user closes the form from its title bar
     PressePapier, // the clipboard changed

@@ -8,7 +8,13 @@ ControleMemoire::ControleMemoire(FormulaireMemoire& form, const ConceptionContro
     : form_(form), conception_(conception), texte_(conception.legende),
       visible_(conception.visible), actif_(conception.actif), infoBulle_(conception.infoBulle),
       police_(conception.police ? *conception.police : form.Conception().police),
-      textesCles_(conception.cles.size()) {}
+      textesCles_(conception.cles.size()) {
+    if (conception.genre == Genre::ListeLecteurs) {
+        lecteurs_ = std::make_unique<ListeLecteurs>();
+    } else if (conception.genre == Genre::ListeDossiers) {
+        dossiers_ = std::make_unique<ListeDossiers>();
+    }
+}
 
 namespace {
 
@@ -41,6 +47,12 @@ void ControleMemoire::DefinirPolice(const Police& police) {
 }
 
 std::string ControleMemoire::Texte() const {
+    if (lecteurs_) {
+        return lecteurs_->Lecteur();
+    }
+    if (dossiers_) {
+        return dossiers_->Chemin();
+    }
     if (!AUnTexte(conception_.genre)) {
         throw Erreur(ErrArgument);
     }
@@ -48,6 +60,12 @@ std::string ControleMemoire::Texte() const {
 }
 
 void ControleMemoire::DefinirTexte(const std::string& texte) {
+    if (lecteurs_ || dossiers_) {
+        // The list raises its change itself.
+        Accepter(*this);
+        lecteurs_ ? lecteurs_->DefinirLecteur(texte) : dossiers_->DefinirChemin(texte);
+        return;
+    }
     Accepter(*this, AUnTexte(conception_.genre));
     if (texte == texte_) {
         return;
@@ -73,6 +91,16 @@ void ControleMemoire::DefinirTexteCle(std::size_t position, const std::string& t
     textesCles_[position] = texte;
 }
 
+ListeLecteurs& ControleMemoire::Lecteurs() {
+    Accepter(*this, lecteurs_ != nullptr);
+    return *lecteurs_;
+}
+
+ListeDossiers& ControleMemoire::Dossiers() {
+    Accepter(*this, dossiers_ != nullptr);
+    return *dossiers_;
+}
+
 FormulaireMemoire::FormulaireMemoire(const ConceptionFenetre& conception, IRecepteur& recepteur,
                                      std::function<void(FormulaireMemoire&)> pendantModal)
     : conception_(conception), recepteur_(recepteur), pendantModal_(std::move(pendantModal)),
@@ -80,6 +108,16 @@ FormulaireMemoire::FormulaireMemoire(const ConceptionFenetre& conception, IRecep
     controles_.reserve(conception.controles.size());
     for (const ConceptionControle& c : conception.controles) {
         controles_.emplace_back(*this, c);
+    }
+    for (ControleMemoire& c : controles_) {
+        auto changement = [this, &d = c.Conception()] {
+            recepteur_.Recevoir(d.nom, d.indice, Evenement::Change);
+        };
+        if (c.lecteurs_) {
+            c.lecteurs_->surChangement = changement;
+        } else if (c.dossiers_) {
+            c.dossiers_->surChangement = changement;
+        }
     }
 }
 
@@ -127,6 +165,19 @@ void FormulaireMemoire::Tic(std::string_view minuterie) {
     if (c.Intervalle() > 0) {
         recepteur_.Recevoir(c.Conception().nom, -1, Evenement::Timer);
     }
+}
+
+void FormulaireMemoire::Choisir(std::string_view nom, std::size_t position) {
+    ControleMemoire& c = Memoire(nom);
+    ActionSurListe([&] {
+        if (c.lecteurs_) {
+            if (position < c.lecteurs_->Lecteurs().size()) {
+                c.lecteurs_->DefinirLecteur(TexteLecteur(c.lecteurs_->Lecteurs()[position]));
+            }
+        } else {
+            c.Dossiers().Ouvrir(position);
+        }
+    });
 }
 
 void FormulaireMemoire::FermerParLaBarreDeTitre() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/Formulaire.h"
+#include "platform/ListesFichiers.h"
 
 #include <functional>
 #include <string>
@@ -39,8 +40,12 @@ public:
     int Intervalle() const { return intervalle_; }
     // The texts given to the toolbar's buttons or the list view's columns, "" where none.
     const std::vector<std::string>& TextesCles() const { return textesCles_; }
+    // What a drive list or a folder list shows; Erreur 5 for any other control.
+    ListeLecteurs& Lecteurs();
+    ListeDossiers& Dossiers();
 
 private:
+    friend class FormulaireMemoire;
     FormulaireMemoire& form_;
     const ConceptionControle& conception_;
     std::string texte_;
@@ -51,6 +56,8 @@ private:
     std::string image_;
     int intervalle_ = 0;
     std::vector<std::string> textesCles_;
+    std::unique_ptr<ListeLecteurs> lecteurs_;
+    std::unique_ptr<ListeDossiers> dossiers_;
 };
 
 class FormulaireMemoire final : public IVueFormulaire {
@@ -73,6 +80,9 @@ public:
     void Cliquer(std::string_view nom, int indice = -1);
     void Taper(std::string_view nom, const std::string& texte);
     void Tic(std::string_view minuterie = "Timer");
+    // Picks the drive at that position of a drive list, or double-clicks that entry of a
+    // folder list; a failure shows in a message box, as the list's own.
+    void Choisir(std::string_view nom, std::size_t position);
     void FermerParLaBarreDeTitre();
 
     ControleMemoire& Memoire(std::string_view nom, int indice = -1);

@@ -64,6 +64,18 @@ public:
     }
 };
 
+// No drive, no folder: every folder read fails as one that is not there.
+class VolumesAbsents final : public IVolumes {
+public:
+    std::vector<Volume> Lecteurs() override { return {}; }
+    std::string RepertoireCourant() override { return {}; }
+    bool EstAbsolu(const std::string&) override { return false; }
+    std::string Resoudre(const std::string&, const std::string& texte) override { return texte; }
+    std::vector<std::string> SousDossiers(const std::string&) override {
+        throw Erreur(ErrCheminIntrouvable);
+    }
+};
+
 Services ServicesInertes() {
     Services s;
     s.formulaires = std::make_shared<FabriqueMemoire>();
@@ -72,6 +84,7 @@ Services ServicesInertes() {
     s.systeme = std::make_shared<SystemeInerte>();
     s.reglages = std::make_shared<ReglagesEnMemoire>();
     s.registre = std::make_shared<RegistreVide>();
+    s.volumes = std::make_shared<VolumesAbsents>();
     return s;
 }
 

@@ -120,6 +120,33 @@ public:
                                                      const std::string& nomValeur) = 0;
 };
 
+// The drives and folders that the folder chooser shows. Paths are Windows-1252 texts in the
+// system's own syntax.
+enum class GenreVolume { Systeme, Personnel, Disque, Amovible, Reseau };
+
+struct Volume {
+    std::string racine; // the drive's root: "/", a mount point, "C:\"
+    std::string nom;    // what the user knows it by; may be ""
+    GenreVolume genre = GenreVolume::Disque;
+    bool operator==(const Volume&) const = default;
+};
+
+class IVolumes {
+public:
+    virtual ~IVolumes() = default;
+    // The drives a user would pick, in the order to show them.
+    virtual std::vector<Volume> Lecteurs() = 0;
+    // Where the lists start when nobody gave them a folder.
+    virtual std::string RepertoireCourant() = 0;
+    virtual bool EstAbsolu(const std::string& chemin) = 0;
+    // The absolute, tidied form of a typed path; a relative one is taken from `base`.
+    virtual std::string Resoudre(const std::string& base, const std::string& texte) = 0;
+    // The names of the folder's sub-folders that a user would pick, in no order. Throws Erreur
+    // when the folder cannot be read: 68 on a drive that is not ready, 76 for a folder that is
+    // not there, 70 when access is refused; the description says which and why.
+    virtual std::vector<std::string> SousDossiers(const std::string& dossier) = 0;
+};
+
 class IFabriqueFormulaires;
 
 struct Services {
@@ -130,6 +157,7 @@ struct Services {
     std::shared_ptr<ISysteme> systeme;
     std::shared_ptr<IMagasinReglages> reglages;
     std::shared_ptr<IRegistre> registre;
+    std::shared_ptr<IVolumes> volumes;
     InfosApplication application;
     // True when another copy of the program was already running at start.
     bool instancePrecedente = false;
@@ -137,7 +165,7 @@ struct Services {
 
 // The services in force. Never null members: each defaults to an inert implementation
 // (forms in memory, empty clipboard, silent message box answering OK, in-memory settings
-// store, empty registry).
+// store, empty registry, no drive).
 Services& Plateforme();
 // Puts the inert defaults back (tests).
 void ReinitialiserServices();

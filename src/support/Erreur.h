@@ -19,6 +19,7 @@ enum NumeroErreur : int {
     ErrFichierOuvert = 55,
     ErrFinFichier = 62,
     ErrPeripherique = 68, // device unavailable: a drive that is not ready
+    ErrPermission = 70,
     ErrAccesChemin = 75,
     ErrCheminIntrouvable = 76,
 };

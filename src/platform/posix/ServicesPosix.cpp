@@ -2,11 +2,13 @@
 
 #include "platform/Services.h"
 #include "platform/posix/RegistrePosix.h"
+#include "platform/posix/VolumesPosix.h"
 
 namespace monvalor {
 
 void InstallerServicesSysteme() {
     Plateforme().registre = std::make_shared<RegistrePosix>();
+    Plateforme().volumes = std::make_shared<VolumesPosix>();
 }
 
 } // namespace monvalor

@@ -1,10 +1,12 @@
 #include "toolkit/qt/FormeQt.h"
 
+#include "platform/ListesFichiers.h"
 #include "support/Erreur.h"
 #include "toolkit/qt/TexteQt.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QEventLoop>
 #include <QFrame>
 #include <QGroupBox>
@@ -14,10 +16,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -54,8 +59,108 @@ constexpr int kCoteIcone = 32;
 
 bool PrendLeFocus(Genre genre) {
     return genre == Genre::ZoneTexte || genre == Genre::Bouton || genre == Genre::CaseACocher ||
-           genre == Genre::BoutonOption || genre == Genre::ListeVue;
+           genre == Genre::BoutonOption || genre == Genre::ListeVue ||
+           genre == Genre::ListeLecteurs || genre == Genre::ListeDossiers;
 }
+
+QIcon IconeVolume(const QStyle& style, GenreVolume genre) {
+    switch (genre) {
+    case GenreVolume::Personnel:
+        return QIcon::fromTheme(QStringLiteral("user-home"),
+                                style.standardIcon(QStyle::SP_DirHomeIcon));
+    case GenreVolume::Reseau:
+        return QIcon::fromTheme(QStringLiteral("folder-remote"),
+                                style.standardIcon(QStyle::SP_DriveNetIcon));
+    case GenreVolume::Amovible:
+        return QIcon::fromTheme(QStringLiteral("drive-removable-media"),
+                                style.standardIcon(QStyle::SP_DriveHDIcon));
+    case GenreVolume::Systeme:
+    case GenreVolume::Disque:
+        break;
+    }
+    return QIcon::fromTheme(QStringLiteral("drive-harddisk"),
+                            style.standardIcon(QStyle::SP_DriveHDIcon));
+}
+
+// The drive list reads the drives again each time it opens: a key plugged in meanwhile shows.
+class ListeLecteursQt final : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+    ListeLecteurs modele;
+
+    void Montrer() {
+        const QSignalBlocker silence(this);
+        clear();
+        for (const Volume& v : modele.Lecteurs()) {
+            addItem(IconeVolume(*style(), v.genre), VersQString(TexteLecteur(v)));
+        }
+        setCurrentIndex(static_cast<int>(modele.Indice()));
+    }
+
+protected:
+    void showPopup() override {
+        modele.Rafraichir();
+        Montrer();
+        QComboBox::showPopup();
+    }
+};
+
+// Each folder one step further in than its parent, as in a tree.
+class IndentationDossiers final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    static constexpr int kRetrait = 12;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->rect.setLeft(option->rect.left() + kRetrait * index.data(Qt::UserRole).toInt());
+    }
+};
+
+class ListeDossiersQt final : public QListWidget {
+public:
+    explicit ListeDossiersQt(QWidget* parent) : QListWidget(parent) {
+        setItemDelegate(new IndentationDossiers(this));
+        setIconSize(QSize(16, 16));
+        setUniformItemSizes(true);
+    }
+    ListeDossiers modele;
+
+    void Montrer() {
+        const QSignalBlocker silence(this);
+        clear();
+        const QIcon ouvert = style()->standardIcon(QStyle::SP_DirOpenIcon);
+        const QIcon ferme = style()->standardIcon(QStyle::SP_DirClosedIcon);
+        for (const EntreeDossier& e : modele.Entrees()) {
+            auto* element =
+                new QListWidgetItem(e.ouvert ? ouvert : ferme, VersQString(e.nom), this);
+            element->setData(Qt::UserRole, e.niveau);
+            element->setToolTip(VersQString(e.chemin));
+        }
+        if (count() > 0) {
+            setCurrentRow(static_cast<int>(modele.IndiceCourant()));
+        }
+    }
+
+    void Ouvrir(int ligne) {
+        ActionSurListe([&] { modele.Ouvrir(static_cast<std::size_t>(ligne)); });
+        Montrer();
+    }
+
+protected:
+    // Enter opens the folder the user moved to; on the current folder it is the dialog's.
+    void keyPressEvent(QKeyEvent* touche) override {
+        const bool entree = touche->key() == Qt::Key_Return || touche->key() == Qt::Key_Enter;
+        if (entree && currentRow() >= 0 &&
+            static_cast<std::size_t>(currentRow()) != modele.IndiceCourant()) {
+            touche->accept();
+            Ouvrir(currentRow());
+            return;
+        }
+        QListWidget::keyPressEvent(touche);
+    }
+};
 
 [[noreturn]] void ProprieteAbsente() {
     throw Erreur(ErrArgument);
@@ -87,12 +192,26 @@ public:
     QWidget* Widget() const { return widget_.data(); }
     QTimer* Minuterie() const { return minuterie_.data(); }
 
-    std::string Texte() const override { return DepuisQString(TexteQt()); }
+    std::string Texte() const override {
+        QWidget& w = Requis();
+        if (auto* lecteurs = dynamic_cast<ListeLecteursQt*>(&w)) {
+            return lecteurs->modele.Lecteur();
+        }
+        if (auto* dossiers = dynamic_cast<ListeDossiersQt*>(&w)) {
+            return dossiers->modele.Chemin();
+        }
+        return DepuisQString(TexteQt());
+    }
 
     void DefinirTexte(const std::string& texte) override {
         const QString t = VersQString(texte);
         QWidget& w = Requis();
-        if (auto* label = qobject_cast<QLabel*>(&w); label && conception_.genre == Genre::Label) {
+        if (auto* lecteurs = dynamic_cast<ListeLecteursQt*>(&w)) {
+            lecteurs->modele.DefinirLecteur(texte);
+        } else if (auto* dossiers = dynamic_cast<ListeDossiersQt*>(&w)) {
+            dossiers->modele.DefinirChemin(texte);
+        } else if (auto* label = qobject_cast<QLabel*>(&w);
+                   label && conception_.genre == Genre::Label) {
             label->setText(t);
         } else if (auto* bouton = qobject_cast<QAbstractButton*>(&w)) {
             bouton->setText(t);
@@ -343,6 +462,38 @@ VueQt::VueQt(const ConceptionFenetre& conception, IRecepteur& recepteur)
                 entetes << VersQString(cle);
             }
             liste->setHeaderLabels(entetes);
+            w = liste;
+            break;
+        }
+        case Genre::ListeLecteurs: {
+            auto* liste = new ListeLecteursQt(parent);
+            liste->modele.surChangement = [f = &form, &c, liste] {
+                liste->Montrer();
+                f->Transmettre(c.nom, c.indice, Evenement::Change);
+            };
+            QObject::connect(liste, &QComboBox::activated, liste, [liste](int i) {
+                ActionSurListe([&] {
+                    if (i >= 0 && static_cast<std::size_t>(i) < liste->modele.Lecteurs().size()) {
+                        liste->modele.DefinirLecteur(
+                            TexteLecteur(liste->modele.Lecteurs()[static_cast<std::size_t>(i)]));
+                    }
+                });
+                liste->Montrer();
+            });
+            liste->Montrer();
+            w = liste;
+            break;
+        }
+        case Genre::ListeDossiers: {
+            auto* liste = new ListeDossiersQt(parent);
+            liste->modele.surChangement = [f = &form, &c, liste] {
+                liste->Montrer();
+                f->Transmettre(c.nom, c.indice, Evenement::Change);
+            };
+            QObject::connect(
+                liste, &QListWidget::itemDoubleClicked, liste,
+                [liste](QListWidgetItem* element) { liste->Ouvrir(liste->row(element)); });
+            liste->Montrer();
             w = liste;
             break;
         }
