@@ -3,17 +3,21 @@
 
 #include "about/frmAbout.h"
 #include "converter/frmConvertisseur.h"
+#include "dialogs/frmRepertoire.h"
 #include "localisation/Traducteur.h"
 #include "platform/FormulaireMemoire.h"
+#include "platform/ListesFichiers.h"
 #include "platform/Services.h"
 #include "support/Erreur.h"
 #include "support/Fichiers.h"
+#include "support/TexteSource.h"
 
 #include "DossierTemporaire.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 #include <tuple>
 
 namespace monvalor::test {
@@ -111,12 +115,49 @@ struct RegistreMemoire final : IRegistre {
     }
 };
 
+// A file system of folders only: the drives a test gives, the folders that exist (by full path),
+// the drives that are not ready and the folders that refuse to be read.
+struct VolumesMemoire final : IVolumes {
+    std::vector<Volume> lecteurs;
+    std::set<std::string> dossiers, pasPrets, refuses;
+    std::string courant = "/";
+
+    std::vector<Volume> Lecteurs() override { return lecteurs; }
+    std::string RepertoireCourant() override { return courant; }
+    bool EstAbsolu(const std::string& c) override { return c.starts_with('/'); }
+    std::string Resoudre(const std::string& base, const std::string& t) override {
+        return EstAbsolu(t) ? t : base == "/" ? "/" + t : base + "/" + t;
+    }
+    std::vector<std::string> SousDossiers(const std::string& d) override {
+        for (const std::string& r : pasPrets) {
+            if (SousRacine(d, r)) {
+                throw Erreur(ErrPeripherique, std::string(u8"Pas prêt : "_ansi) + r);
+            }
+        }
+        if (refuses.contains(d)) {
+            throw Erreur(ErrPermission);
+        }
+        if (!dossiers.contains(d)) {
+            throw Erreur(ErrCheminIntrouvable);
+        }
+        std::vector<std::string> noms;
+        for (const std::string& f : dossiers) {
+            const std::size_t fin = f.rfind('/');
+            if (f != "/" && (fin == 0 ? "/" : f.substr(0, fin)) == d) {
+                noms.push_back(f.substr(fin + 1));
+            }
+        }
+        return noms;
+    }
+};
+
 // No window loaded, the translator afresh, the doubles above in force, a fresh program folder.
 class AvecDoubles : public ::testing::Test {
 protected:
     std::shared_ptr<PressePapierMemoire> pp = std::make_shared<PressePapierMemoire>();
     std::shared_ptr<SystemeEspion> systeme = std::make_shared<SystemeEspion>();
     std::shared_ptr<RegistreMemoire> registre = std::make_shared<RegistreMemoire>();
+    std::shared_ptr<VolumesMemoire> volumes = std::make_shared<VolumesMemoire>();
     DossierTemporaire dossier;
 
     void SetUp() override {
@@ -126,11 +167,13 @@ protected:
         s.systeme = systeme;
         s.boiteMessage = systeme;
         s.registre = registre;
+        s.volumes = volumes;
         s.application.repertoire = dossier.Chemin().string();
     }
     void TearDown() override {
         frmAbout::ReinitialiserDefaut();
         frmConvertisseur::ReinitialiserDefaut();
+        frmRepertoire::ReinitialiserDefaut();
         ReinitialiserTraducteur();
         ReinitialiserServices();
     }

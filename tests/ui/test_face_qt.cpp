@@ -6,8 +6,10 @@
 #include "Doubles.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
@@ -56,13 +58,16 @@ const std::pair<const ConceptionFenetre*, std::vector<std::string_view>> kTables
      {"txtMontant", "txtEuros", "txtFrancs", "txtTaux", "txtTVA", "txtMontantHT", "txtMontantTTC",
       u8"txtRéduction"_ansi, "txtMontantLibre"}},
     {&ConceptionAbout, {"cmdOK", "cmdSysInfo", "cmdVersion"}},
+    {&ConceptionRepertoire,
+     {"OKButton", "CancelButton", "dirHisto", "drvHisto", u8"txtRépertoire"_ansi,
+      u8"cmdValideRépertoire"_ansi}},
     {&kEssai, {"optB", "txtNom", "chkA", "lvwListe"}},
 };
 
 // The Qt class each kind is built as, in the order of Genre; a timer has no widget.
-const char* const kClasses[] = {"QLabel",       "QLineEdit", "QPushButton", "QCheckBox",
-                                "QRadioButton", "QGroupBox", "QLabel",      "QFrame",
-                                nullptr,        "QToolBar",  "QTreeWidget"};
+const char* const kClasses[] = {
+    "QLabel", "QLineEdit", "QPushButton", "QCheckBox",   "QRadioButton", "QGroupBox",  "QLabel",
+    "QFrame", nullptr,     "QToolBar",    "QTreeWidget", "QComboBox",    "QListWidget"};
 
 void Touche(QWidget& w, int touche) {
     QKeyEvent appui(QEvent::KeyPress, touche, Qt::NoModifier);
@@ -261,4 +266,52 @@ TEST_F(FaceQt, TheAboutWindowClosesWithItsKeysAndShowsModallyOverItsOwner) {
     formProprietaire.move(disponible.topLeft() + QPoint(0, 200));
     QApplication::processEvents();
     EXPECT_GE(afficher().x() - disponible.left(), Twips(ConceptionAbout.largeur) / 2 - 2);
+}
+
+TEST_F(FaceQt, TheDriveAndFolderListsShowTheirDrivesAndFoldersAndOpenWhatTheUserPicks) {
+    volumes->lecteurs = {{"/", "Racine", GenreVolume::Systeme},
+                         {"/mnt/nas", "nas", GenreVolume::Reseau}};
+    volumes->dossiers = {"/", "/home", "/home/anne", "/home/anne/Documents", "/root"};
+    volumes->refuses = {"/root"};
+    volumes->pasPrets = {"/mnt/nas"};
+    volumes->courant = "/home";
+    Recepteur r;
+    VueQt vue(ConceptionRepertoire, r);
+    auto& lecteurs = *static_cast<QComboBox*>(vue.Widget("drvHisto"));
+    auto& dossiers = *static_cast<QListWidget*>(vue.Widget("dirHisto"));
+    auto lignes = [&] {
+        QStringList l;
+        for (int i = 0; i < dossiers.count(); ++i) {
+            l << QString(dossiers.item(i)->data(Qt::UserRole).toInt(), ' ') +
+                     dossiers.item(i)->text();
+        }
+        return std::tuple(l, dossiers.currentRow(), vue.Controle("dirHisto").Texte());
+    };
+    EXPECT_EQ(std::tuple(lecteurs.count(), lecteurs.itemText(1), lecteurs.currentIndex()),
+              std::tuple(2, QString("/mnt/nas [nas]"), 0));
+    EXPECT_EQ(lignes(), std::tuple(QStringList({"/", " home", "  anne"}), 1, "/home"));
+
+    // Double-click opens; Enter opens the folder the user moved to, and on the current folder
+    // presses the default button.
+    emit dossiers.itemDoubleClicked(dossiers.item(2));
+    EXPECT_EQ(lignes(),
+              std::tuple(QStringList({"/", " home", "  anne", "   Documents"}), 2, "/home/anne"));
+    dossiers.setCurrentRow(0);
+    Touche(dossiers, Qt::Key_Return);
+    EXPECT_EQ(lignes(), std::tuple(QStringList({"/", " home", " root"}), 0, "/"));
+    Touche(dossiers, Qt::Key_Return);
+    // A folder that refuses is the list's own message; nothing changes.
+    emit dossiers.itemDoubleClicked(dossiers.item(2));
+    EXPECT_EQ(lignes(), std::tuple(QStringList({"/", " home", " root"}), 0, "/"));
+    ASSERT_EQ(systeme->messages.size(), 1u);
+    EXPECT_EQ(std::get<0>(systeme->messages[0]), std::string(u8"Permission refusée"_ansi));
+    // The user picks a drive; the program sets a folder that cannot be read and hears why.
+    emit lecteurs.activated(1);
+    EXPECT_EQ(vue.Controle("drvHisto").Texte(), "/mnt/nas [nas]");
+    EXPECT_THROW(vue.Controle("dirHisto").DefinirTexte("/mnt/nas"), Erreur);
+    EXPECT_EQ(lignes(), std::tuple(QStringList({"/", " home", " root"}), 0, "/"));
+    using enum Evenement;
+    const decltype(r.recus) attendus = {
+        {"dirHisto", Change}, {"dirHisto", Change}, {"OKButton", Click}, {"drvHisto", Change}};
+    EXPECT_EQ(r.recus, attendus);
 }
