@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# The choosers as a user meets them: each one opens on a private X server, keys and clicks
+# choose or give up, and the test program prints what came back.
+#   choisisseurs.sh PATH_TO_CHOISISSEURS
+source "$(dirname "$0")/lib.sh"
+demarrer_x
+# Accented names travel as UTF-8 between the tools and the program.
+export HOME="$TRAVAIL/home" LANG=C.UTF-8
+mkdir -p "$HOME/Documents/Factures" "$HOME/Vacances été"
+
+# choisir MODE ARGS... : opens the chooser, waits for its window and leaves its id in FENETRE.
+choisir() {
+    "$MONVALOR" "$@" >"$TRAVAIL/sortie" 2>"$TRAVAIL/erreurs" &
+    LANCE=$!
+    PIDS+=("$LANCE")
+    attendre 15 "the chooser did not appear" il_y_a fenetres_choix
+    FENETRE="$(fenetres_choix | head -n 1)"
+    xdotool windowfocus --sync "$FENETRE"
+}
+fenetres_choix() {
+    xdotool search --onlyvisible --name "^${TITRE}\$" 2>/dev/null || true
+}
+# The value the program printed for the name, once it ended.
+rendu() {
+    attendre 10 "the chooser did not close" termine "$LANCE"
+    sed -n "s/^$1=//p" "$TRAVAIL/sortie"
+}
+# Clicks at a point of the window given in twips, as the designs place controls.
+cliquer() {
+    xdotool mousemove --window "$FENETRE" $(($1 / 15)) $(($2 / 15)) click 1
+}
+taper() {
+    xdotool key --clearmodifiers ctrl+a
+    xdotool type --delay 20 "$1"
+}
+
+TITRE="Sélectionnez un répertoire"
+# Enter takes the folder the lists show; Esc gives up.
+choisir repertoire "$HOME/Documents"
+xdotool key --clearmodifiers Return
+attendu "$(rendu Repertoire)" "$HOME/Documents" "folder after Enter"
+choisir repertoire "$HOME/Documents"
+xdotool key --clearmodifiers Escape
+attendu "$(rendu Repertoire)" "" "folder after Esc"
+
+# A path typed and applied with "Ok" moves the lists; OK then returns it.
+choisir repertoire "$HOME"
+cliquer 2000 270
+taper "$HOME/Vacances été"
+cliquer 4260 240
+cliquer 720 4860
+attendu "$(rendu Repertoire)" "$HOME/Vacances été" "folder typed and applied"
+
+# A path typed but not applied does not count: Enter returns what the lists show.
+choisir repertoire "$HOME/Documents"
+cliquer 2000 270
+taper "$HOME/Documents/Factures"
+xdotool key --clearmodifiers Return
+attendu "$(rendu Repertoire)" "$HOME/Documents" "folder typed, not applied"
+
+echo "4 passed, 0 failed"
