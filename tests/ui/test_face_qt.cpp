@@ -300,6 +300,8 @@ TEST_F(FaceQt, TheDriveAndFolderListsShowTheirDrivesAndFoldersAndOpenWhatTheUser
     Touche(dossiers, Qt::Key_Return);
     EXPECT_EQ(lignes(), std::tuple(QStringList({"/", " home", " root"}), 0, "/"));
     Touche(dossiers, Qt::Key_Return);
+    Touche(vue.Form(), Qt::Key_Escape);
+    vue.Controle("dirHisto").DefinirTexte("/"); // where it is: no change
     // A folder that refuses is the list's own message; nothing changes.
     emit dossiers.itemDoubleClicked(dossiers.item(2));
     EXPECT_EQ(lignes(), std::tuple(QStringList({"/", " home", " root"}), 0, "/"));
@@ -311,7 +313,16 @@ TEST_F(FaceQt, TheDriveAndFolderListsShowTheirDrivesAndFoldersAndOpenWhatTheUser
     EXPECT_THROW(vue.Controle("dirHisto").DefinirTexte("/mnt/nas"), Erreur);
     EXPECT_EQ(lignes(), std::tuple(QStringList({"/", " home", " root"}), 0, "/"));
     using enum Evenement;
-    const decltype(r.recus) attendus = {
-        {"dirHisto", Change}, {"dirHisto", Change}, {"OKButton", Click}, {"drvHisto", Change}};
+    const decltype(r.recus) attendus = {{"dirHisto", Change},
+                                        {"dirHisto", Change},
+                                        {"OKButton", Click},
+                                        {"CancelButton", Click},
+                                        {"drvHisto", Change}};
     EXPECT_EQ(r.recus, attendus);
+    // Opening the list reads the drives again: a key plugged in meanwhile shows.
+    volumes->lecteurs.push_back({"/media/anne/CLE", "CLE", GenreVolume::Amovible});
+    lecteurs.showPopup();
+    lecteurs.hidePopup();
+    EXPECT_EQ(std::tuple(lecteurs.count(), lecteurs.currentText()),
+              std::tuple(3, QString("/mnt/nas [nas]")));
 }

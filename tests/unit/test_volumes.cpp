@@ -75,6 +75,7 @@ TEST(VolumesPosix, TheMountTableGivesTheDrivesAUserWouldPick) {
         "/dev/sda3 /home ext4 rw 0 0\n"
         "/dev/loop0 /snap/core/1 squashfs ro 0 0\n"
         "portal /run/user/1000/doc fuse.portal rw 0 0\n"
+        "tmpfs /media/ram tmpfs rw 0 0\n"
         "/dev/sdb1 /media/anne/CL\\303\\211\\040USB vfat rw 0 0\n"
         "/dev/sdc1 /media/anne/\\346\\227\\245 vfat rw 0 0\n" // a name Windows-1252 lacks
         "nas:/export /mnt/nas nfs4 rw 0 0\n"
