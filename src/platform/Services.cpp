@@ -64,6 +64,11 @@ public:
     }
 };
 
+class DialogueFichierAnnule final : public IDialogueFichier {
+public:
+    bool Afficher(FicheDialogueFichier&, ModeDialogueFichier) override { return false; }
+};
+
 Services ServicesInertes() {
     Services s;
     s.formulaires = std::make_shared<FabriqueMemoire>();
@@ -72,6 +77,7 @@ Services ServicesInertes() {
     s.systeme = std::make_shared<SystemeInerte>();
     s.reglages = std::make_shared<ReglagesEnMemoire>();
     s.registre = std::make_shared<RegistreVide>();
+    s.dialogueFichier = std::make_shared<DialogueFichierAnnule>();
     return s;
 }
 
