@@ -82,7 +82,7 @@ protected:
 TEST(FiltresQt, EachCompletePairGivesOneNameFilterWithQtsPatterns) {
     const std::pair<std::string, QStringList> cas[] = {
         {"All Files (*.*)\0*.*\0\0"s, {"All Files (*)"}},
-        {"Textes\0*.txt; *.doc\0Tous\0*\0\0"s, {"Textes (*.txt *.doc)", "Tous (*)"}},
+        {"Textes\0*.txt; *.doc\0Tous\0*;*.*\0\0"s, {"Textes (*.txt *.doc)", "Tous (*)"}},
         {"Textes (*.txt;*.doc)\0*.txt;*.doc\0\0"s, {"Textes (*.txt *.doc)"}},
         {"Images (*.png *.jpg)\0*.png;*.jpg\0\0"s, {"Images (*.png *.jpg)"}},
         {"Anciens (2001)\0*.old\0\0"s, {"Anciens (2001) (*.old)"}},
@@ -91,6 +91,7 @@ TEST(FiltresQt, EachCompletePairGivesOneNameFilterWithQtsPatterns) {
         {"Vide\0 ; \0\0"s, {"Vide (*)"}},
         {"\0*.a\0\0"s, {}},
         {"A\0*.a"s, {"A (*.a)"}},
+        {" \0*.a\0\0"s, {"(*.a)"}},
         {"Seul\0\0"s, {}},
         {""s, {}},
     };
@@ -152,7 +153,7 @@ std::string Inscrit(FicheDialogueFichier f, const QStringList& chemins, std::opt
                     const std::string& defaut) {
     const QStringList filtres = FiltresNoms(f.lpstrFilter);
     f.nMaxFile = 16;
-    f.Flags = 0xC04;
+    f.Flags = 0xC05;
     f.lpstrDefExt = defaut;
     const FicheDialogueFichier avant = f;
     switch (InscrireChoix(f, filtres, {chemins, filtres[1], ls})) {
@@ -181,16 +182,16 @@ TEST_F(DialogueQt, TheChoiceIsWrittenAsWindowsCountsIt) {
     const QString releve = Q(std::string(u8"/tmp/relevé.txt"_ansi));
     // Paths chosen, the read-only box, the default extension: the record.
     const std::tuple<QStringList, std::optional<bool>, std::string, std::string> cas[] = {
-        {{"/tmp/a/list.txt"}, montree, "txt", "/tmp/a/list.txt list.txt 7 12 804"},
+        {{"/tmp/a/list.txt"}, montree, "txt", "/tmp/a/list.txt list.txt 7 12 805"},
         {{"/tmp/a/list.TXT"}, cochee, ".txt", "/tmp/a/list.TXT list.TXT 7 12 805"},
         {{"/tmp/a/list.csv"}, decochee, "txt", "/tmp/a/list.csv list.csv 7 12 C04"},
-        {{"/tmp/a.b/liste"}, montree, "", "/tmp/a.b/liste liste 9 0 804"},
-        {{"/tmp/liste."}, montree, "txt", "/tmp/liste. liste. 5 0 C04"},
-        {{releve}, montree, "", std::string(u8"/tmp/relevé.txt relevé.txt 5 12 804"_ansi)},
-        {{"/tmp/d/a", "/tmp/d/b"}, montree, "txt", "/tmp/d|a|b  7 0 804"},
-        {{"/tmp/nnnn", "/tmp/nnnn"}, montree, "", "/tmp|nnnn|nnnn  5 0 804"},
+        {{"/tmp/a.b/liste"}, montree, "", "/tmp/a.b/liste liste 9 0 805"},
+        {{"/tmp/liste."}, montree, "txt", "/tmp/liste. liste. 5 0 C05"},
+        {{releve}, montree, "", std::string(u8"/tmp/relevé.txt relevé.txt 5 12 805"_ansi)},
+        {{"/tmp/d/a", "/tmp/d/b"}, montree, "txt", "/tmp/d|a|b  7 0 805"},
+        {{"/tmp/nnnn", "/tmp/nnnn"}, montree, "", "/tmp|nnnn|nnnn  5 0 805"},
         {{"/tmp/nnnnn", "/tmp/nnnn"}, montree, "", "trop long"},
-        {{"/tmp/nnnnnnnnnn"}, montree, "", "/tmp/nnnnnnnnnn nnnnnnnnnn 5 0 804"},
+        {{"/tmp/nnnnnnnnnn"}, montree, "", "/tmp/nnnnnnnnnn nnnnnnnnnn 5 0 805"},
         {{"/tmp/nnnnnnnnnnn"}, montree, "", "trop long"},
         {{"/tmp/" + QString(QChar(0x109)) + ".txt"}, montree, "", "hors 1252"},
         {{"/tmp/a" + QString(QChar(0)) + "b"}, montree, "", "hors 1252"},
@@ -247,6 +248,10 @@ TEST_F(DialogueQt, TheDialogAnswersAsTheUserDid) {
     ASSERT_EQ(boite->vus.size(), 1u);
     EXPECT_NE(std::get<0>(boite->vus[0]).find(u8"ne sait pas représenter"_ansi), std::string::npos);
     EXPECT_EQ(std::get<1>(boite->vus[0]), MsgExclamation);
+    FicheDialogueFichier petite = fiche;
+    petite.nMaxFile = 16;
+    EXPECT_NE(MessageIssue(IssueChoix::TropLong, petite).find(u8"(15 caractères au plus)"_ansi),
+              std::string::npos);
     // A missing folder sends the user back to the dialog; so does a "no" to creating.
     fiche.Flags = 0x2804;
     boite->reponses = {RepOK, RepNon, RepOui};
@@ -258,6 +263,12 @@ TEST_F(DialogueQt, TheDialogAnswersAsTheUserDid) {
     EXPECT_EQ(std::get<1>(boite->vus[3]), MsgOuiNon | MsgQuestion);
     EXPECT_EQ(fiche.lpstrFile.substr(0, fiche.lpstrFile.find('\0')),
               DepuisQString(Dans("neuf.txt")));
+}
+
+TEST(ServicesQt, TheProgramUsesTheQtDialog) {
+    InstallerServicesQt();
+    EXPECT_NE(dynamic_cast<DialogueFichierQt*>(Plateforme().dialogueFichier.get()), nullptr);
+    ReinitialiserServices();
 }
 
 TEST(FrancaisQt, QtsOwnTextsSpeakFrench) {

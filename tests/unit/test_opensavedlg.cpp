@@ -28,6 +28,12 @@ protected:
 
 } // namespace
 
+TEST_F(Choisir, WithoutADialogEveryShowIsACancel) {
+    ReinitialiserServices();
+    dlg.ShowOpen();
+    EXPECT_TRUE(dlg.CancelError());
+}
+
 TEST_F(Choisir, StartsWithTheClassicValues) {
     EXPECT_EQ(dlg.FileExt(), 0);
     EXPECT_EQ(dlg.hwnd(), 0u);
@@ -162,6 +168,8 @@ TEST_F(Choisir, AFailingDialogNeverLooksLikeAChoice) {
     EXPECT_EQ(ErreurLevee([&] { dlg.ShowOpen(); }), ErrDepassement);
     EXPECT_TRUE(dlg.CancelError());
     EXPECT_EQ(dlg.FileName(), "");
+    dialogue->reponse.index = 0xFFFF0000;
+    EXPECT_EQ(ErreurLevee([&] { dlg.ShowOpen(); }), ErrDepassement);
     dialogue->reponse.index = 0xFFFFFFFF;
     dlg.ShowOpen();
     EXPECT_EQ(dlg.FilterIndex(), -1);
