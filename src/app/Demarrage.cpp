@@ -102,6 +102,8 @@ int Demarrer(int argc, char** argv) {
     // Closing the main window ends the program through its unload step, not through Qt.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // Before any window: Qt's dialogs and buttons take their texts when they are built.
+    ParlerFrancaisQt();
     InstallerServicesQt();
     InstallerServicesSysteme();
     // Held for the life of the process; the system drops it when the process ends.

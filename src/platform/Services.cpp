@@ -76,6 +76,11 @@ public:
     }
 };
 
+class DialogueFichierAnnule final : public IDialogueFichier {
+public:
+    bool Afficher(FicheDialogueFichier&, ModeDialogueFichier) override { return false; }
+};
+
 Services ServicesInertes() {
     Services s;
     s.formulaires = std::make_shared<FabriqueMemoire>();
@@ -85,6 +90,7 @@ Services ServicesInertes() {
     s.reglages = std::make_shared<ReglagesEnMemoire>();
     s.registre = std::make_shared<RegistreVide>();
     s.volumes = std::make_shared<VolumesAbsents>();
+    s.dialogueFichier = std::make_shared<DialogueFichierAnnule>();
     return s;
 }
 

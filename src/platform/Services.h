@@ -147,6 +147,49 @@ public:
     virtual std::vector<std::string> SousDossiers(const std::string& dossier) = 0;
 };
 
+// The platform's standard file dialog. It takes and gives back one record, laid out as the
+// Windows one (OPENFILENAMEA) so that the Windows face passes it straight through; texts are
+// Windows-1252 and the buffers are NUL-padded strings of their full size.
+struct FicheDialogueFichier {
+    std::uintptr_t hwndOwner = 0;
+    // Descriptions and patterns, each ended by a NUL, the list by a second NUL.
+    std::string lpstrFilter;
+    std::uint32_t nFilterIndex = 0; // 1-based pair shown first, then the pair chosen
+    // The proposed name, then the chosen path (or, for several files, the folder and each
+    // name, NUL after each and one more at the end); nMaxFile counts the terminating NUL.
+    std::string lpstrFile;
+    std::uint32_t nMaxFile = 0;
+    std::string lpstrFileTitle; // the chosen file's name without its folder
+    std::uint32_t nMaxFileTitle = 0;
+    std::string lpstrInitialDir;
+    std::string lpstrTitle;
+    std::uint32_t Flags = 0;
+    std::uint16_t nFileOffset = 0;    // where the name starts in lpstrFile
+    std::uint16_t nFileExtension = 0; // where its extension starts, after the dot; 0: none
+    std::string lpstrDefExt;
+};
+
+// The option bits of the record that this program's dialogs act on, with their Windows values;
+// every other bit travels through unchanged.
+inline constexpr std::uint32_t OfnLectureSeule = 0x1;          // OFN_READONLY: the box is ticked
+inline constexpr std::uint32_t OfnConfirmerEcrasement = 0x2;   // OFN_OVERWRITEPROMPT
+inline constexpr std::uint32_t OfnCacherLectureSeule = 0x4;    // OFN_HIDEREADONLY
+inline constexpr std::uint32_t OfnSelectionMultiple = 0x200;   // OFN_ALLOWMULTISELECT
+inline constexpr std::uint32_t OfnExtensionDifferente = 0x400; // OFN_EXTENSIONDIFFERENT
+inline constexpr std::uint32_t OfnCheminExistant = 0x800;      // OFN_PATHMUSTEXIST
+inline constexpr std::uint32_t OfnFichierExistant = 0x1000;    // OFN_FILEMUSTEXIST
+inline constexpr std::uint32_t OfnProposerCreation = 0x2000;   // OFN_CREATEPROMPT
+
+enum class ModeDialogueFichier { Ouvrir, Enregistrer };
+
+class IDialogueFichier {
+public:
+    virtual ~IDialogueFichier() = default;
+    // Shows the dialog modally. True when the user chose a file, the record then holding the
+    // answer; false when the user gave up or the dialog failed, the record then meaning nothing.
+    virtual bool Afficher(FicheDialogueFichier& fiche, ModeDialogueFichier mode) = 0;
+};
+
 class IFabriqueFormulaires;
 
 struct Services {
@@ -158,6 +201,7 @@ struct Services {
     std::shared_ptr<IMagasinReglages> reglages;
     std::shared_ptr<IRegistre> registre;
     std::shared_ptr<IVolumes> volumes;
+    std::shared_ptr<IDialogueFichier> dialogueFichier;
     InfosApplication application;
     // True when another copy of the program was already running at start.
     bool instancePrecedente = false;
@@ -165,7 +209,7 @@ struct Services {
 
 // The services in force. Never null members: each defaults to an inert implementation
 // (forms in memory, empty clipboard, silent message box answering OK, in-memory settings
-// store, empty registry, no drive).
+// store, empty registry, no drive, a file dialog that is always cancelled).
 Services& Plateforme();
 // Puts the inert defaults back (tests).
 void ReinitialiserServices();

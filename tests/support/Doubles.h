@@ -151,6 +151,33 @@ struct VolumesMemoire final : IVolumes {
     }
 };
 
+// A file dialog that keeps every record it was shown and answers as scripted: it writes
+// `reponse` into the record, confirmed or not, so that a cancel shows whether the caller
+// really ignores the record; `enPanne` throws instead.
+struct DialogueFichierScripte final : IDialogueFichier {
+    struct Reponse {
+        std::string fichier, titre; // the buffers' new contents, NULs included
+        std::uint32_t index = 1, flags = 0;
+        std::uint16_t extension = 0;
+    };
+    Reponse reponse;
+    bool confirme = false, enPanne = false;
+    std::vector<std::pair<FicheDialogueFichier, ModeDialogueFichier>> recus;
+
+    bool Afficher(FicheDialogueFichier& f, ModeDialogueFichier mode) override {
+        recus.emplace_back(f, mode);
+        if (enPanne) {
+            throw Erreur(ErrAccesChemin);
+        }
+        f.lpstrFile = reponse.fichier;
+        f.lpstrFileTitle = reponse.titre;
+        f.nFilterIndex = reponse.index;
+        f.Flags = reponse.flags;
+        f.nFileExtension = reponse.extension;
+        return confirme;
+    }
+};
+
 // No window loaded, the translator afresh, the doubles above in force, a fresh program folder.
 class AvecDoubles : public ::testing::Test {
 protected:

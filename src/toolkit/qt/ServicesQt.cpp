@@ -4,6 +4,7 @@
 #include "support/Ansi.h"
 #include "support/Erreur.h"
 #include "support/TexteSource.h"
+#include "toolkit/qt/DialogueFichierQt.h"
 #include "toolkit/qt/FormeQt.h"
 #include "toolkit/qt/ReglagesQt.h"
 #include "toolkit/qt/TexteQt.h"
@@ -16,6 +17,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
@@ -23,6 +25,7 @@
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTranslator>
 #include <QUrl>
 #include <QWidget>
 
@@ -286,7 +289,19 @@ void InstallerServicesQt() {
     s.boiteMessage = std::make_shared<BoiteMessageQt>();
     s.systeme = std::make_shared<SystemeQt>();
     s.reglages = std::make_shared<ReglagesQt>();
+    s.dialogueFichier = std::make_shared<DialogueFichierQt>();
     s.application = InfosApplicationQt();
+}
+
+QTranslator* ParlerFrancaisQt() {
+    auto traducteur = std::make_unique<QTranslator>();
+    if (!traducteur->load(QStringLiteral("qtbase_fr"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        !QCoreApplication::installTranslator(traducteur.get())) {
+        return nullptr;
+    }
+    traducteur->setParent(QCoreApplication::instance());
+    return traducteur.release();
 }
 
 } // namespace monvalor

@@ -9,6 +9,7 @@
 #include <memory>
 
 class QSocketNotifier;
+class QTranslator;
 
 namespace monvalor {
 
@@ -63,7 +64,12 @@ public:
 // What the runtime knows of this program: title, folder, file name, version record.
 InfosApplication InfosApplicationQt();
 
-// Installs the Qt services (a QGuiApplication must exist).
+// Installs the Qt services (a QApplication must exist).
 void InstallerServicesQt();
+
+// Makes Qt's own texts (the file dialog, its buttons and questions) French, from the Qt
+// translations of the system. Returns the translator installed on the application, which owns
+// it, or null when the system has no French translation of Qt.
+QTranslator* ParlerFrancaisQt();
 
 } // namespace monvalor
