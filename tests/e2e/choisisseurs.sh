@@ -7,6 +7,7 @@ demarrer_x
 # Accented names travel as UTF-8 between the tools and the program.
 export HOME="$TRAVAIL/home" LANG=C.UTF-8
 mkdir -p "$HOME/Documents/Factures" "$HOME/Vacances été"
+echo "1;2" >"$HOME/Documents/relevé.csv"
 
 # choisir MODE ARGS... : opens the chooser, waits for its window and leaves its id in FENETRE.
 choisir() {
@@ -58,4 +59,32 @@ taper "$HOME/Documents/Factures"
 xdotool key --clearmodifiers Return
 attendu "$(rendu Repertoire)" "$HOME/Documents" "folder typed, not applied"
 
-echo "4 passed, 0 failed"
+# The desktop's file dialog, in French: a typed name opens; the chosen pair, the file's name and
+# where its extension starts come back.
+TITRE="Ouvrir un relevé"
+FILTRE="Textes (*.txt)|*.txt|Tableaux (*.csv)|*.csv"
+choisir ouvrir "$TITRE" "$FILTRE" 2 'C:\' "" ""
+taper "$HOME/Documents/relevé.csv"
+xdotool key --clearmodifiers Return
+attendu "$(rendu CancelError)" "0" "cancel after opening"
+attendu "$(rendu FileName)" "$HOME/Documents/relevé.csv" "file opened"
+attendu "$(rendu FileTitle)" "relevé.csv" "name of the file opened"
+attendu "$(rendu FilterIndex)" "2" "filter pair"
+chemin="$HOME/Documents/relevé."
+attendu "$(rendu FileExt)" "${#chemin}" "where the extension starts"
+
+# Saving adds the default extension to a name typed without one.
+TITRE="Enregistrer les notes"
+choisir enregistrer "$TITRE" "$FILTRE" 1 "$HOME/Documents" "brouillon.txt" "txt"
+taper "$HOME/Documents/notes"
+xdotool key --clearmodifiers Return
+attendu "$(rendu FileName)" "$HOME/Documents/notes.txt" "file saved"
+attendu "$(rendu FileTitle)" "notes.txt" "name of the file saved"
+
+# Esc gives up and keeps the name proposed.
+choisir enregistrer "$TITRE" "$FILTRE" 1 "$HOME/Documents" "brouillon.txt" "txt"
+xdotool key --clearmodifiers Escape
+attendu "$(rendu CancelError)" "1" "cancel after Esc"
+attendu "$(rendu FileName)" "brouillon.txt" "name after Esc"
+
+echo "7 passed, 0 failed"

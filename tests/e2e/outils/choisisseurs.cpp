@@ -1,6 +1,8 @@
 // Opens one of the choosers as a window of Monvalor would, then prints what came back, one
 // "name=value" line each, in UTF-8:
 //   choisisseurs repertoire [START]
+//   choisisseurs ouvrir|enregistrer TITLE FILTER FILTER_INDEX START_FOLDER NAME DEFAULT_EXT
+#include "dialogs/OpenSaveDlg.h"
 #include "dialogs/frmRepertoire.h"
 #include "platform/Services.h"
 #include "platform/ServicesSysteme.h"
@@ -35,6 +37,24 @@ int main(int argc, char** argv) {
         f.Decharger();
         return 0;
     }
-    std::cerr << "usage: choisisseurs repertoire [START]\n";
+    if ((mode == "ouvrir" || mode == "enregistrer") && argc == 8) {
+        OpenSaveDlg d;
+        d.DialogTitle(Ansi(argv[2]));
+        d.Filter(Ansi(argv[3]));
+        d.FilterIndex(static_cast<std::int16_t>(std::stoi(argv[4])));
+        d.InitDir(Ansi(argv[5]));
+        d.FileName(Ansi(argv[6]));
+        d.DefaultExt(Ansi(argv[7]));
+        SansErreurNonTraitee([&] { mode == "ouvrir" ? d.ShowOpen() : d.ShowSave(); });
+        std::cout << "CancelError=" << d.CancelError()
+                  << "\nFileName=" << AnsiVersUtf8(d.FileName())
+                  << "\nFileTitle=" << AnsiVersUtf8(d.FileTitle())
+                  << "\nFilterIndex=" << d.FilterIndex() << "\nFileExt=" << d.FileExt()
+                  << "\nFlags=" << d.Flags() << std::endl;
+        return 0;
+    }
+    std::cerr << "usage: choisisseurs repertoire [START]\n"
+                 "       choisisseurs ouvrir|enregistrer TITLE FILTER FILTER_INDEX START_FOLDER "
+                 "NAME DEFAULT_EXT\n";
     return 2;
 }
