@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
@@ -294,6 +295,9 @@ void InstallerServicesQt() {
 }
 
 QTranslator* ParlerFrancaisQt() {
+    // Dates, sizes and file kinds in Qt's widgets speak French too, whatever the session's
+    // locale.
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
     auto traducteur = std::make_unique<QTranslator>();
     if (!traducteur->load(QStringLiteral("qtbase_fr"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||

@@ -27,6 +27,7 @@ std::string Ansi(const char* utf8) {
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     InstallerServicesQt();
+    ParlerFrancaisQt();
     InstallerServicesSysteme();
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "repertoire") {
