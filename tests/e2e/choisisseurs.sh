@@ -7,7 +7,7 @@ demarrer_x
 # Accented names travel as UTF-8 between the tools and the program.
 export HOME="$TRAVAIL/home" LANG=C.UTF-8
 mkdir -p "$HOME/Documents/Factures" "$HOME/Vacances été"
-echo "1;2" >"$HOME/Documents/relevé.csv"
+echo "1;2" >"$HOME/Vacances été/releve.csv"
 
 # choisir MODE ARGS... : opens the chooser, waits for its window and leaves its id in FENETRE.
 choisir() {
@@ -36,10 +36,11 @@ taper() {
 }
 
 TITRE="Sélectionnez un répertoire"
-# Enter takes the folder the lists show; Esc gives up.
-choisir repertoire "$HOME/Documents"
+# Enter takes the folder the lists show, accents and all; Esc gives up. (Typed texts stay in
+# ASCII: xdotool types other characters by remapping a key, which a busy machine may lose.)
+choisir repertoire "$HOME/Vacances été"
 xdotool key --clearmodifiers Return
-attendu "$(rendu Repertoire)" "$HOME/Documents" "folder after Enter"
+attendu "$(rendu Repertoire)" "$HOME/Vacances été" "folder after Enter"
 choisir repertoire "$HOME/Documents"
 xdotool key --clearmodifiers Escape
 attendu "$(rendu Repertoire)" "" "folder after Esc"
@@ -47,10 +48,10 @@ attendu "$(rendu Repertoire)" "" "folder after Esc"
 # A path typed and applied with "Ok" moves the lists; OK then returns it.
 choisir repertoire "$HOME"
 cliquer 2000 270
-taper "$HOME/Vacances été"
+taper "$HOME/Documents/Factures"
 cliquer 4260 240
 cliquer 720 4860
-attendu "$(rendu Repertoire)" "$HOME/Vacances été" "folder typed and applied"
+attendu "$(rendu Repertoire)" "$HOME/Documents/Factures" "folder typed and applied"
 
 # A path typed but not applied does not count: Enter returns what the lists show.
 choisir repertoire "$HOME/Documents"
@@ -63,14 +64,15 @@ attendu "$(rendu Repertoire)" "$HOME/Documents" "folder typed, not applied"
 # where its extension starts come back.
 TITRE="Ouvrir un relevé"
 FILTRE="Textes (*.txt)|*.txt|Tableaux (*.csv)|*.csv"
-choisir ouvrir "$TITRE" "$FILTRE" 2 'C:\' "" ""
-taper "$HOME/Documents/relevé.csv"
+choisir ouvrir "$TITRE" "$FILTRE" 2 "$HOME/Vacances été" "" ""
+taper "releve.csv"
 xdotool key --clearmodifiers Return
 attendu "$(rendu CancelError)" "0" "cancel after opening"
-attendu "$(rendu FileName)" "$HOME/Documents/relevé.csv" "file opened"
-attendu "$(rendu FileTitle)" "relevé.csv" "name of the file opened"
+attendu "$(rendu FileName)" "$HOME/Vacances été/releve.csv" "file opened"
+attendu "$(rendu FileTitle)" "releve.csv" "name of the file opened"
 attendu "$(rendu FilterIndex)" "2" "filter pair"
-chemin="$HOME/Documents/relevé."
+# Counted in the core's characters: "é" is one.
+chemin="$HOME/Vacances été/releve."
 attendu "$(rendu FileExt)" "${#chemin}" "where the extension starts"
 
 # Saving adds the default extension to a name typed without one.

@@ -97,6 +97,15 @@ public:
         setCurrentIndex(static_cast<int>(modele.Indice()));
     }
 
+    void Choisir(int i) {
+        ActionSurListe([&] {
+            if (i >= 0 && static_cast<std::size_t>(i) < modele.Lecteurs().size()) {
+                modele.DefinirLecteur(TexteLecteur(modele.Lecteurs()[static_cast<std::size_t>(i)]));
+            }
+        });
+        Montrer();
+    }
+
 protected:
     void showPopup() override {
         modele.Rafraichir();
@@ -161,6 +170,16 @@ protected:
         QListWidget::keyPressEvent(touche);
     }
 };
+
+// A list tells its window of each change, after showing it.
+template <typename Liste> Liste* Brancher(Liste* liste, FormQt& form, const ConceptionControle& c) {
+    liste->modele.surChangement = [f = &form, &c, liste] {
+        liste->Montrer();
+        f->Transmettre(c.nom, c.indice, Evenement::Change);
+    };
+    liste->Montrer();
+    return liste;
+}
 
 [[noreturn]] void ProprieteAbsente() {
     throw Erreur(ErrArgument);
@@ -466,34 +485,17 @@ VueQt::VueQt(const ConceptionFenetre& conception, IRecepteur& recepteur)
             break;
         }
         case Genre::ListeLecteurs: {
-            auto* liste = new ListeLecteursQt(parent);
-            liste->modele.surChangement = [f = &form, &c, liste] {
-                liste->Montrer();
-                f->Transmettre(c.nom, c.indice, Evenement::Change);
-            };
-            QObject::connect(liste, &QComboBox::activated, liste, [liste](int i) {
-                ActionSurListe([&] {
-                    if (i >= 0 && static_cast<std::size_t>(i) < liste->modele.Lecteurs().size()) {
-                        liste->modele.DefinirLecteur(
-                            TexteLecteur(liste->modele.Lecteurs()[static_cast<std::size_t>(i)]));
-                    }
-                });
-                liste->Montrer();
-            });
-            liste->Montrer();
+            auto* liste = Brancher(new ListeLecteursQt(parent), form, c);
+            QObject::connect(liste, &QComboBox::activated, liste,
+                             [liste](int i) { liste->Choisir(i); });
             w = liste;
             break;
         }
         case Genre::ListeDossiers: {
-            auto* liste = new ListeDossiersQt(parent);
-            liste->modele.surChangement = [f = &form, &c, liste] {
-                liste->Montrer();
-                f->Transmettre(c.nom, c.indice, Evenement::Change);
-            };
+            auto* liste = Brancher(new ListeDossiersQt(parent), form, c);
             QObject::connect(
                 liste, &QListWidget::itemDoubleClicked, liste,
                 [liste](QListWidgetItem* element) { liste->Ouvrir(liste->row(element)); });
-            liste->Montrer();
             w = liste;
             break;
         }
