@@ -1,7 +1,9 @@
 #include "platform/Services.h"
 
 #include "platform/FormulaireMemoire.h"
+#include "platform/Transfert.h"
 #include "support/Erreur.h"
+#include "support/TexteSource.h"
 
 #include <map>
 #include <tuple>
@@ -81,6 +83,27 @@ public:
     bool Afficher(FicheDialogueFichier&, ModeDialogueFichier) override { return false; }
 };
 
+// No network: every transfer fails at once.
+class TransfertAbsent final : public ITransfert {
+public:
+    std::string OpenURL(const std::string&) override { throw Erreur(ErrAccesChemin, Raison()); }
+    void Execute(const std::string&) override {
+        if (recepteur_) {
+            recepteur_(EtatErreur);
+        }
+    }
+    void SurEtat(std::function<void(int)> recepteur) override { recepteur_ = std::move(recepteur); }
+    std::string GetHeader() override { return {}; }
+    std::string GetHeader(const std::string&) override { return {}; }
+    std::string GetChunk(int) override { return {}; }
+    void Cancel() override {}
+    std::string ResponseInfo() const override { return Raison(); }
+
+private:
+    static std::string Raison() { return std::string(u8"Aucun accès au réseau"_ansi); }
+    std::function<void(int)> recepteur_;
+};
+
 Services ServicesInertes() {
     Services s;
     s.formulaires = std::make_shared<FabriqueMemoire>();
@@ -91,6 +114,7 @@ Services ServicesInertes() {
     s.registre = std::make_shared<RegistreVide>();
     s.volumes = std::make_shared<VolumesAbsents>();
     s.dialogueFichier = std::make_shared<DialogueFichierAnnule>();
+    s.transferts = [] { return std::make_unique<TransfertAbsent>(); };
     return s;
 }
 

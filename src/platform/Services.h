@@ -191,6 +191,7 @@ public:
 };
 
 class IFabriqueFormulaires;
+class ITransfert;
 
 struct Services {
     // The toolkit face that builds the windows' forms.
@@ -202,6 +203,8 @@ struct Services {
     std::shared_ptr<IRegistre> registre;
     std::shared_ptr<IVolumes> volumes;
     std::shared_ptr<IDialogueFichier> dialogueFichier;
+    // Makes the HTTP transfer control of each download window that loads.
+    std::function<std::unique_ptr<ITransfert>()> transferts;
     InfosApplication application;
     // True when another copy of the program was already running at start.
     bool instancePrecedente = false;
@@ -209,7 +212,8 @@ struct Services {
 
 // The services in force. Never null members: each defaults to an inert implementation
 // (forms in memory, empty clipboard, silent message box answering OK, in-memory settings
-// store, empty registry, no drive, a file dialog that is always cancelled).
+// store, empty registry, no drive, a file dialog that is always cancelled, transfers that
+// always fail).
 Services& Plateforme();
 // Puts the inert defaults back (tests).
 void ReinitialiserServices();
