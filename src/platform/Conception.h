@@ -23,6 +23,7 @@ enum class Genre {
     ListeVue,
     ListeLecteurs, // the drives; its text is the chosen drive
     ListeDossiers, // a drive's folders; its text is the current folder's path
+    BarreProgression,
 };
 
 // Labels, buttons, check boxes, option buttons and frames have a caption; text boxes a text.

@@ -34,6 +34,12 @@ public:
     virtual void DefinirImage(std::string_view icone) = 0;
     // Timers: 0 stops it.
     virtual void DefinirIntervalle(int millisecondes) = 0;
+    // Progress bars: the value, from 0 to the maximum (at first 100); a value beyond them is
+    // refused, Erreur 380.
+    virtual double Max() const = 0;
+    virtual void DefinirMax(double max) = 0;
+    virtual double Valeur() const = 0;
+    virtual void DefinirValeur(double valeur) = 0;
     // Toolbars (a button's tool tip) and list views (a column header's text), by position.
     virtual void DefinirTexteCle(std::size_t position, const std::string& texte) = 0;
 };

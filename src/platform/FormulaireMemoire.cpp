@@ -2,6 +2,8 @@
 
 #include "support/Erreur.h"
 
+#include <algorithm>
+
 namespace monvalor {
 
 ControleMemoire::ControleMemoire(FormulaireMemoire& form, const ConceptionControle& conception)
@@ -89,6 +91,33 @@ void ControleMemoire::DefinirIntervalle(int millisecondes) {
 void ControleMemoire::DefinirTexteCle(std::size_t position, const std::string& texte) {
     Accepter(*this, position < textesCles_.size());
     textesCles_[position] = texte;
+}
+
+double ControleMemoire::Max() const {
+    Accepter(*this, conception_.genre == Genre::BarreProgression);
+    return max_;
+}
+
+void ControleMemoire::DefinirMax(double max) {
+    Accepter(*this, conception_.genre == Genre::BarreProgression);
+    if (!(max > 0)) {
+        throw Erreur(ErrValeurPropriete);
+    }
+    max_ = max;
+    valeur_ = std::min(valeur_, max_);
+}
+
+double ControleMemoire::Valeur() const {
+    Accepter(*this, conception_.genre == Genre::BarreProgression);
+    return valeur_;
+}
+
+void ControleMemoire::DefinirValeur(double valeur) {
+    Accepter(*this, conception_.genre == Genre::BarreProgression);
+    if (!(valeur >= 0 && valeur <= max_)) {
+        throw Erreur(ErrValeurPropriete);
+    }
+    valeur_ = valeur;
 }
 
 ListeLecteurs& ControleMemoire::Lecteurs() {

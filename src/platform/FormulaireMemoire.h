@@ -31,6 +31,10 @@ public:
     void DefinirImage(std::string_view icone) override;
     void DefinirIntervalle(int millisecondes) override;
     void DefinirTexteCle(std::size_t position, const std::string& texte) override;
+    double Max() const override;
+    void DefinirMax(double max) override;
+    double Valeur() const override;
+    void DefinirValeur(double valeur) override;
 
     // A control that refuses every new value, as a native one may: each setter throws.
     bool enPanne = false;
@@ -56,6 +60,7 @@ private:
     std::string image_;
     int intervalle_ = 0;
     std::vector<std::string> textesCles_;
+    double max_ = 100, valeur_ = 0;
     std::unique_ptr<ListeLecteurs> lecteurs_;
     std::unique_ptr<ListeDossiers> dossiers_;
 };

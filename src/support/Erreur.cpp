@@ -36,6 +36,8 @@ std::string DescriptionErreur(int numero) {
         return std::string(u8"Erreur d'accès chemin/fichier"_ansi);
     case 76:
         return std::string(u8"Chemin d'accès introuvable"_ansi);
+    case 380:
+        return std::string(u8"Valeur de propriété non valide"_ansi);
     default:
         return std::string(u8"Erreur définie par l'application ou par l'objet"_ansi);
     }

@@ -22,6 +22,7 @@ enum NumeroErreur : int {
     ErrPermission = 70,
     ErrAccesChemin = 75,
     ErrCheminIntrouvable = 76,
+    ErrValeurPropriete = 380, // a property refuses the value
 };
 
 class Erreur : public std::runtime_error {

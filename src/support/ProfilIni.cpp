@@ -3,14 +3,14 @@
 #include "platform/FichiersSysteme.h"
 #include "support/Ansi.h"
 #include "support/Chaines.h"
+#include "support/EcritureSure.h"
+#include "support/Erreur.h"
 #include "support/Fichiers.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <system_error>
 #include <vector>
 
@@ -224,51 +224,16 @@ bool LireOctets(const fs::path& chemin, std::string& octets) {
     }
 }
 
-std::string NomTemporaire(const fs::path& cible) {
-    std::string nom = cible.filename().string();
-    if (nom.size() > 100) {
-        nom.resize(100);
-    }
-    std::random_device alea;
-    char suffixe[20];
-    std::snprintf(suffixe, sizeof suffixe, ".%08x%08x", alea(), alea());
-    return "." + nom + suffixe + ".tmp";
-}
-
-// Replaces the file with the bytes through a temporary file in the same folder: flushed to the
-// disk, then renamed over the file. The old file stays whole until the rename.
-bool RemplacerFichier(const fs::path& cible, std::string_view octets, bool existait) {
-    fs::path repertoire = cible.parent_path();
-    if (repertoire.empty()) {
-        repertoire = ".";
-    }
-    fs::path temporaire;
-    int fd = -1;
-    for (int essai = 0; essai < 8 && fd < 0; ++essai) {
-        temporaire = repertoire / NomTemporaire(cible);
-        fd = systeme::OuvrirExclusif(temporaire);
-        if (fd < 0 && errno != EEXIST) {
-            return false;
-        }
-    }
-    if (fd < 0) {
+// Replaces the file with the bytes; the old file stays whole until the new one is on the disk.
+bool RemplacerFichier(const fs::path& cible, std::string_view octets) {
+    try {
+        EcritureSure ecriture(cible);
+        ecriture.Ecrire(octets);
+        ecriture.Valider();
+        return true;
+    } catch (const Erreur&) {
         return false;
     }
-    bool ok = systeme::EcrireTout(fd, octets);
-    ok = ok && (!existait || systeme::CopierDroits(fd, cible));
-    ok = ok && systeme::Synchroniser(fd);
-    ok = systeme::Fermer(fd) && ok;
-    std::error_code erreur;
-    if (ok) {
-        fs::rename(temporaire, cible, erreur);
-        ok = !erreur;
-    }
-    if (!ok) {
-        fs::remove(temporaire, erreur);
-        return false;
-    }
-    systeme::SynchroniserRepertoire(repertoire);
-    return true;
 }
 
 bool Inscriptible(const fs::path& chemin, const fs::file_status& etat) {
@@ -455,7 +420,7 @@ bool EcrireProfil(std::string_view section, std::string_view cle,
         if (!existe && !valeur) {
             return true;
         }
-        return RemplacerFichier(*chemin, *nouveaux, existe);
+        return RemplacerFichier(*chemin, *nouveaux);
     } catch (...) {
         return false;
     }

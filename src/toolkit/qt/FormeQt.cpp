@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -277,6 +278,32 @@ public:
         }
     }
 
+    double Max() const override {
+        Barre();
+        return max_;
+    }
+    void DefinirMax(double max) override {
+        Barre();
+        if (!(max > 0)) {
+            throw Erreur(ErrValeurPropriete);
+        }
+        max_ = max;
+        valeur_ = std::min(valeur_, max_);
+        Montrer();
+    }
+    double Valeur() const override {
+        Barre();
+        return valeur_;
+    }
+    void DefinirValeur(double valeur) override {
+        Barre();
+        if (!(valeur >= 0 && valeur <= max_)) {
+            throw Erreur(ErrValeurPropriete);
+        }
+        valeur_ = valeur;
+        Montrer();
+    }
+
     void DefinirTexteCle(std::size_t position, const std::string& texte) override {
         QWidget& w = Requis();
         if (auto* barre = qobject_cast<QToolBar*>(&w)) {
@@ -296,6 +323,17 @@ public:
     }
 
 private:
+    // The bar counts in ten-thousandths of its maximum.
+    static constexpr int kEchelle = 10000;
+    QProgressBar& Barre() const {
+        auto* barre = qobject_cast<QProgressBar*>(&Requis());
+        if (barre == nullptr) {
+            ProprieteAbsente();
+        }
+        return *barre;
+    }
+    void Montrer() { Barre().setValue(static_cast<int>(valeur_ / max_ * kEchelle + 0.5)); }
+
     QWidget& Requis() const {
         if (widget_.isNull()) {
             ProprieteAbsente();
@@ -324,6 +362,7 @@ private:
     Police police_;
     QPointer<QWidget> widget_;
     QPointer<QTimer> minuterie_;
+    double max_ = 100, valeur_ = 0;
 };
 
 FormQt::FormQt(VueQt& vue, Qt::WindowFlags drapeaux) : QWidget(nullptr, drapeaux), vue_(&vue) {}
@@ -497,6 +536,14 @@ VueQt::VueQt(const ConceptionFenetre& conception, IRecepteur& recepteur)
                 liste, &QListWidget::itemDoubleClicked, liste,
                 [liste](QListWidgetItem* element) { liste->Ouvrir(liste->row(element)); });
             w = liste;
+            break;
+        }
+        case Genre::BarreProgression: {
+            auto* barre = new QProgressBar(parent);
+            barre->setRange(0, 10000);
+            barre->setValue(0);
+            barre->setTextVisible(false);
+            w = barre;
             break;
         }
         case Genre::Minuterie:
