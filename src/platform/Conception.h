@@ -74,7 +74,7 @@ struct ConceptionControle {
     std::string_view infoBulle{};
     int couleur = SansCouleur; // text or line colour, 0xRRGGBB
     bool lien = false;         // a link: the hand cursor over it, a click opens something
-    bool retourLigne = false;  // a label whose caption wraps at its width
+    bool retourLigne = false;  // a label whose caption wraps at its width; a text box of lines
     // Toolbars: the keys of the buttons; list views: the keys of the column headers, in order.
     std::span<const std::string_view> cles{};
 };

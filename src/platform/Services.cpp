@@ -5,6 +5,7 @@
 #include "support/Erreur.h"
 #include "support/TexteSource.h"
 
+#include <chrono>
 #include <map>
 #include <tuple>
 
@@ -115,6 +116,10 @@ Services ServicesInertes() {
     s.volumes = std::make_shared<VolumesAbsents>();
     s.dialogueFichier = std::make_shared<DialogueFichierAnnule>();
     s.transferts = [] { return std::make_unique<TransfertAbsent>(); };
+    s.horloge = [] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    };
     return s;
 }
 

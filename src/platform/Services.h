@@ -203,6 +203,8 @@ struct Services {
     std::shared_ptr<IRegistre> registre;
     std::shared_ptr<IVolumes> volumes;
     std::shared_ptr<IDialogueFichier> dialogueFichier;
+    // Seconds on a monotonic clock: durations, never the time of day.
+    std::function<double()> horloge;
     // Makes the HTTP transfer control of each download window that loads.
     std::function<std::unique_ptr<ITransfert>()> transferts;
     InfosApplication application;

@@ -144,7 +144,7 @@ prendre_et_se_taire() {
 
 # The clipboard's text, or nothing when it holds no text.
 presse_papier() {
-    xclip -selection clipboard -o 2>/dev/null || true
+    timeout 10 xclip -selection clipboard -o 2>/dev/null || true
 }
 
 # Waits until the clipboard holds no text, the program having taken the amount.

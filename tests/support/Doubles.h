@@ -2,12 +2,14 @@
 #pragma once
 
 #include "about/frmAbout.h"
+#include "about/frmSock.h"
 #include "converter/frmConvertisseur.h"
 #include "dialogs/frmRepertoire.h"
 #include "localisation/Traducteur.h"
 #include "platform/FormulaireMemoire.h"
 #include "platform/ListesFichiers.h"
 #include "platform/Services.h"
+#include "platform/Transfert.h"
 #include "support/Erreur.h"
 #include "support/Fichiers.h"
 #include "support/TexteSource.h"
@@ -88,8 +90,9 @@ struct SystemeEspion final : ISysteme, IBoiteMessage {
         return RepOK;
     }
     void Terminer(int code) override { fins.push_back(code); }
-    std::string RepertoireDonnees() override { return "."; }
+    std::string RepertoireDonnees() override { return donnees; }
     std::string RepertoireSysteme() override { return "."; }
+    std::string donnees = ".";
 };
 
 // A registry that holds the values a test puts in it.
@@ -178,6 +181,53 @@ struct DialogueFichierScripte final : IDialogueFichier {
     }
 };
 
+// A transfer control whose answer the test gives piece by piece: Arriver, Finir, Echouer.
+struct TransfertScripte final : ITransfert {
+    std::string entetes = "HTTP/1.1 200 OK\r\n";
+    std::map<std::string, std::string> valeurs; // header values by name
+    std::string corps, enAttente;               // OpenURL's answer; bytes not yet taken
+    std::string raison;                         // OpenURL fails with it when not empty
+    std::vector<std::string> demandes;          // the addresses asked, in order
+    int annulations = 0;
+    std::function<void(int)> recepteur;
+
+    std::string OpenURL(const std::string& url) override {
+        demandes.push_back(url);
+        if (!raison.empty()) {
+            throw Erreur(ErrAccesChemin, raison);
+        }
+        return corps;
+    }
+    void Execute(const std::string& url) override { demandes.push_back(url); }
+    void SurEtat(std::function<void(int)> r) override { recepteur = std::move(r); }
+    std::string GetHeader() override { return entetes; }
+    std::string GetHeader(const std::string& nom) override {
+        const auto it = valeurs.find(nom);
+        return it == valeurs.end() ? "" : it->second;
+    }
+    std::string GetChunk(int taille) override {
+        const std::string morceau = enAttente.substr(0, static_cast<std::size_t>(taille));
+        enAttente.erase(0, morceau.size());
+        return morceau;
+    }
+    void Cancel() override { ++annulations; }
+    std::string ResponseInfo() const override { return raison; }
+
+    void Etat(int etat) {
+        if (recepteur) {
+            recepteur(etat);
+        }
+    }
+    void Arriver(const std::string& octets) {
+        enAttente += octets;
+        Etat(EtatReception);
+    }
+    void Echouer(const std::string& pourquoi) {
+        raison = pourquoi;
+        Etat(EtatErreur);
+    }
+};
+
 // No window loaded, the translator afresh, the doubles above in force, a fresh program folder.
 class AvecDoubles : public ::testing::Test {
 protected:
@@ -185,6 +235,8 @@ protected:
     std::shared_ptr<SystemeEspion> systeme = std::make_shared<SystemeEspion>();
     std::shared_ptr<RegistreMemoire> registre = std::make_shared<RegistreMemoire>();
     std::shared_ptr<VolumesMemoire> volumes = std::make_shared<VolumesMemoire>();
+    TransfertScripte* transfert = nullptr; // the last transfer control made
+    double horloge = 1000;                 // seconds, as the test moves them
     DossierTemporaire dossier;
 
     void SetUp() override {
@@ -195,12 +247,20 @@ protected:
         s.boiteMessage = systeme;
         s.registre = registre;
         s.volumes = volumes;
+        s.transferts = [this] {
+            auto t = std::make_unique<TransfertScripte>();
+            transfert = t.get();
+            return t;
+        };
+        s.horloge = [this] { return horloge; };
         s.application.repertoire = dossier.Chemin().string();
+        systeme->donnees = dossier.Chemin().string();
     }
     void TearDown() override {
         frmAbout::ReinitialiserDefaut();
         frmConvertisseur::ReinitialiserDefaut();
         frmRepertoire::ReinitialiserDefaut();
+        frmSock::ReinitialiserDefaut();
         ReinitialiserTraducteur();
         ReinitialiserServices();
     }

@@ -58,6 +58,7 @@ const std::pair<const ConceptionFenetre*, std::vector<std::string_view>> kTables
      {"txtMontant", "txtEuros", "txtFrancs", "txtTaux", "txtTVA", "txtMontantHT", "txtMontantTTC",
       u8"txtRéduction"_ansi, "txtMontantLibre"}},
     {&ConceptionAbout, {"cmdOK", "cmdSysInfo", "cmdVersion"}},
+    {&ConceptionSock, {"txtUrl", "cmdDownload", "chkEnTetes", "cmdPause", "cmdStop", "txtHead"}},
     {&ConceptionRepertoire,
      {"OKButton", "CancelButton", "dirHisto", "drvHisto", u8"txtRépertoire"_ansi,
       u8"cmdValideRépertoire"_ansi}},
@@ -65,9 +66,10 @@ const std::pair<const ConceptionFenetre*, std::vector<std::string_view>> kTables
 };
 
 // The Qt class each kind is built as, in the order of Genre; a timer has no widget.
-const char* const kClasses[] = {
-    "QLabel", "QLineEdit", "QPushButton", "QCheckBox",   "QRadioButton", "QGroupBox",  "QLabel",
-    "QFrame", nullptr,     "QToolBar",    "QTreeWidget", "QComboBox",    "QListWidget"};
+const char* const kClasses[] = {"QLabel",       "QLineEdit",   "QPushButton", "QCheckBox",
+                                "QRadioButton", "QGroupBox",   "QLabel",      "QFrame",
+                                nullptr,        "QToolBar",    "QTreeWidget", "QComboBox",
+                                "QListWidget",  "QProgressBar"};
 
 void Touche(QWidget& w, int touche) {
     QKeyEvent appui(QEvent::KeyPress, touche, Qt::NoModifier);
@@ -121,7 +123,9 @@ TEST_F(FaceQt, BuildsEveryTableAsDesigned) {
                 EXPECT_TRUE(w == nullptr && vue.Minuterie(c.nom) != nullptr);
                 continue;
             }
-            ASSERT_TRUE(w != nullptr && w->inherits(kClasses[static_cast<int>(c.genre)]));
+            ASSERT_TRUE(w != nullptr && w->inherits(c.genre == Genre::ZoneTexte && c.retourLigne
+                                                        ? "QPlainTextEdit"
+                                                        : kClasses[static_cast<int>(c.genre)]));
             EXPECT_EQ(w->parentWidget(), c.conteneur.empty() ? &form : vue.Widget(c.conteneur));
             EXPECT_EQ(w->geometry(), QRect(Twips(c.position.gauche), Twips(c.position.haut),
                                            Twips(c.position.largeur), Twips(c.position.hauteur)));

@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -239,6 +240,9 @@ public:
             cadre->setTitle(t);
         } else if (auto* ligne = qobject_cast<QLineEdit*>(&w)) {
             ligne->setText(t);
+        } else if (auto* lignes = qobject_cast<QPlainTextEdit*>(&w)) {
+            // A text box of lines holds Windows line ends; Qt's own are LF.
+            lignes->setPlainText(QString(t).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
         } else {
             ProprieteAbsente();
         }
@@ -355,6 +359,9 @@ private:
         if (auto* ligne = qobject_cast<QLineEdit*>(&w)) {
             return ligne->text();
         }
+        if (auto* lignes = qobject_cast<QPlainTextEdit*>(&w)) {
+            return lignes->toPlainText().replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+        }
         ProprieteAbsente();
     }
 
@@ -460,6 +467,14 @@ VueQt::VueQt(const ConceptionFenetre& conception, IRecepteur& recepteur)
             break;
         }
         case Genre::ZoneTexte: {
+            if (c.retourLigne) {
+                auto* lignes = new QPlainTextEdit(legende, parent);
+                QObject::connect(lignes, &QPlainTextEdit::textChanged, lignes, [f = &form, &c] {
+                    f->Transmettre(c.nom, c.indice, Evenement::Change);
+                });
+                w = lignes;
+                break;
+            }
             auto* ligne = new QLineEdit(legende, parent);
             if (dernierLabel != nullptr) {
                 // A screen reader says "Euros 1,91".
