@@ -6,10 +6,9 @@ MONVALOR_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # Packages to build and run Monvalor.
 PAQUETS_RUN=(cmake ninja-build g++ pkg-config qt6-base-dev libgl1-mesa-dev libxcb1-dev
              libxcb-xfixes0-dev fonts-liberation
-             fonts-dejavu-core qt6-translations-l10n)
+             fonts-dejavu-core qt6-translations-l10n libssl-dev)
 # Packages for the test suites: GoogleTest, an X server and the tools that talk to it.
-PAQUETS_TEST=(googletest libgtest-dev xvfb xauth xclip xdotool x11-utils imagemagick libx11-dev
-              libssl-dev)
+PAQUETS_TEST=(googletest libgtest-dev xvfb xauth xclip xdotool x11-utils imagemagick libx11-dev)
 
 installer_manquants() {
     local manquants=()

@@ -116,6 +116,7 @@ Services ServicesInertes() {
     s.volumes = std::make_shared<VolumesAbsents>();
     s.dialogueFichier = std::make_shared<DialogueFichierAnnule>();
     s.transferts = [] { return std::make_unique<TransfertAbsent>(); };
+    s.signature = [](std::string_view, std::string_view, std::string_view) { return false; };
     s.horloge = [] {
         return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
             .count();

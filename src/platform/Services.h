@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace monvalor {
@@ -203,6 +204,11 @@ struct Services {
     std::shared_ptr<IRegistre> registre;
     std::shared_ptr<IVolumes> volumes;
     std::shared_ptr<IDialogueFichier> dialogueFichier;
+    // Whether a DER signature of the bytes verifies with the public key (PEM): ECDSA P-256 /
+    // SHA-256, with the system's cryptography.
+    std::function<bool(std::string_view octets, std::string_view signature,
+                       std::string_view clePem)>
+        signature;
     // Seconds on a monotonic clock: durations, never the time of day.
     std::function<double()> horloge;
     // Makes the HTTP transfer control of each download window that loads.
@@ -215,7 +221,7 @@ struct Services {
 // The services in force. Never null members: each defaults to an inert implementation
 // (forms in memory, empty clipboard, silent message box answering OK, in-memory settings
 // store, empty registry, no drive, a file dialog that is always cancelled, transfers that
-// always fail).
+// always fail, no signature ever valid).
 Services& Plateforme();
 // Puts the inert defaults back (tests).
 void ReinitialiserServices();

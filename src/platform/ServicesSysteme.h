@@ -3,7 +3,7 @@
 
 namespace monvalor {
 
-// Installs this system's registry and drives into the platform services.
+// Installs this system's registry, drives and signature check into the platform services.
 void InstallerServicesSysteme();
 
 } // namespace monvalor

@@ -1,6 +1,7 @@
 #include "platform/ServicesSysteme.h"
 
 #include "platform/Services.h"
+#include "platform/Signature.h"
 #include "platform/posix/RegistrePosix.h"
 #include "platform/posix/VolumesPosix.h"
 
@@ -9,6 +10,7 @@ namespace monvalor {
 void InstallerServicesSysteme() {
     Plateforme().registre = std::make_shared<RegistrePosix>();
     Plateforme().volumes = std::make_shared<VolumesPosix>();
+    Plateforme().signature = SignatureValable;
 }
 
 } // namespace monvalor
