@@ -4,6 +4,8 @@
 // the core; the implementations convert at their edge.
 #pragma once
 
+#include "platform/NumerosFichiers.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -203,6 +205,8 @@ struct Services {
     std::shared_ptr<IVolumes> volumes;
     std::shared_ptr<IDialogueFichier> dialogueFichier;
     InfosApplication application;
+    // The file numbers open in this run.
+    NumerosFichiers numerosFichiers;
     // True when another copy of the program was already running at start.
     bool instancePrecedente = false;
 };
@@ -211,7 +215,7 @@ struct Services {
 // (forms in memory, empty clipboard, silent message box answering OK, in-memory settings
 // store, empty registry, no drive, a file dialog that is always cancelled).
 Services& Plateforme();
-// Puts the inert defaults back (tests).
+// Puts the inert defaults back, with no file number open (tests).
 void ReinitialiserServices();
 
 } // namespace monvalor
