@@ -84,7 +84,7 @@ std::string Lire(std::ifstream& entree, std::int64_t debut, std::int64_t n) {
     }
     octets.resize(static_cast<std::size_t>(n));
     entree.clear();
-    if (!entree.seekg(static_cast<std::streamoff>(debut))) {
+    if (debut < 0 || !entree.seekg(static_cast<std::streamoff>(debut))) {
         throw Erreur(ErrFinFichier);
     }
     entree.read(octets.data(), static_cast<std::streamsize>(n));
@@ -431,11 +431,9 @@ std::int32_t Fichier::TrouveSeek(std::string_view Val, std::int32_t TailleLigne,
         if (fenetre < 0) {
             throw Erreur(ErrArgument);
         }
-        // Rounding can carry a probe a character or two outside the file: read what of the
-        // window lies inside rather than fail on a key that sorts first or last.
-        const std::int64_t debut = std::max<std::int64_t>(pos, 1);
-        const std::int64_t n = std::clamp<std::int64_t>(longueur - debut + 1, 0, fenetre);
-        const std::string octets = SansManque([&] { return Lire(entree, debut - 1, n); });
+        // The halving keeps every probe that can hold a line inside the file; one that did
+        // not would end in error 62 rather than read what is not there.
+        const std::string octets = SansManque([&] { return Lire(entree, pos - 1, fenetre); });
         const TableauChaines parties = Scinder(octets, kFinLigne);
         if (parties.UBound() < 2) {
             break;

@@ -8,9 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <functional>
 #include <random>
+#include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 
@@ -147,6 +149,7 @@ TEST_F(FichierTest, ChargerLigneParLigneAjouteLesLignesDeLaFenetre) {
         // CR and CR LF end a line, a lone LF stays in it; the last line needs no end.
         {"a\rb\r\nc\nd", 9, 1, {"a", "b", "c\nd"}},
         {"\r\r", 9, 1, {""}},
+        {"\r", 9, 1, {""}},
         {"x\r\r", 9, 1, {"x"}},
         {"\n", 9, 1, {"\n"}},
         {"", 9, 1, {}},
@@ -206,11 +209,14 @@ TEST_F(FichierTest, UnDechargementQuiEchoueLaisseLeFichierCommeIlEtait) {
     fs::create_directory(d / "dossier");
     EcrireFichier(d / "plein", "plein");
     const bool root = ::geteuid() == 0;
+    // A write past the limit fails instead of ending the process.
+    const auto signalAvant = std::signal(SIGXFSZ, SIG_IGN);
     const struct {
         const char* nom;
         std::function<void()> preparer;
         std::int16_t mode;
         int erreur;
+        bool limite = false; // files may not grow past 16 bytes, for root too
     } cas[] = {
         {"objet, remplacement", [&] { f.Data()->Add(std::make_shared<int>(1)); }, 1, ErrType},
         {"objet, ajout", [&] { f.Data()->Add(std::make_shared<int>(1)); }, 0, ErrType},
@@ -218,6 +224,14 @@ TEST_F(FichierTest, UnDechargementQuiEchoueLaisseLeFichierCommeIlEtait) {
          ErrAccesChemin},
         {"numero ouvert", [&] { Plateforme().numerosFichiers.Ouvrir(f.NumeroFichier()); }, 1,
          ErrFichierOuvert},
+        {"trop grand, remplacement",
+         [&] {
+             fs::permissions(d / "v.txt", fs::perms::owner_read);
+             f.Data()->Add(std::string(100, 'x'));
+         },
+         1, ErrAccesChemin, true},
+        {"trop grand, ajout", [&] { f.Data()->Add(std::string(100, 'x')); }, 0, ErrAccesChemin,
+         true},
         {"dossier sans ecriture",
          [&] {
              fs::permissions(d / "v.txt", fs::perms::owner_read);
@@ -235,13 +249,23 @@ TEST_F(FichierTest, UnDechargementQuiEchoueLaisseLeFichierCommeIlEtait) {
             fs::permissions(d, fs::perms::owner_all);
             continue; // root writes in any folder
         }
-        EXPECT_EQ(ErreurLevee([&] { f.Decharger("", c.mode); }), c.erreur);
+        rlimit avant{};
+        ::getrlimit(RLIMIT_FSIZE, &avant);
+        if (c.limite) {
+            rlimit petite = avant;
+            petite.rlim_cur = 16;
+            ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &petite), 0);
+        }
+        const int erreur = ErreurLevee([&] { f.Decharger("", c.mode); });
+        ::setrlimit(RLIMIT_FSIZE, &avant);
+        EXPECT_EQ(erreur, c.erreur);
         fs::permissions(d, fs::perms::owner_all);
         EXPECT_EQ(Contenu("v.txt"), "ancien\r\n");
         EXPECT_EQ(fs::status(d / "v.txt").permissions(), droits);
         EXPECT_EQ(NombreEntrees(d), 3);
         fs::permissions(d / "v.txt", fs::perms::owner_all);
     }
+    std::signal(SIGXFSZ, signalAvant);
     ReinitialiserServices();
     // Names that cannot be written, for root too.
     const struct {
@@ -395,6 +419,8 @@ TEST_F(FichierTest, TrouveSeekDonneOuCommencerEtFinirDeLire) {
     EXPECT_EQ(f.TrouveSeek("a", 2000, true), 1000);
     EXPECT_EQ(f.TrouveSeek("a", 2000, false), 0);
     EXPECT_EQ(f.TrouveSeek("a", 0, true), 500);
+    // Halves go to the even neighbour: 1003 / 2 is 502.
+    EXPECT_EQ(Sur("impair.txt", std::string(1003, 'z')).TrouveSeek("a", 0, true), 501);
     EXPECT_EQ(ErreurLevee([&] { f.TrouveSeek("a", -1, true); }), ErrArgument);
     // Whatever the file and the window, the answer lies in the file.
     std::mt19937 alea(7);
