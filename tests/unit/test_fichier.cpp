@@ -392,7 +392,7 @@ TEST_F(FichierTest, NumerosDeFichier) {
 }
 
 TEST_F(FichierTest, TrouveSeekDonneOuCommencerEtFinirDeLire) {
-    // Sorted lines "k000<tab>valeur" of 12 characters with their CR LF.
+    // Sorted lines "k000<tab>valeur" of 13 characters with their CR LF.
     std::string trie;
     for (int i = 0; i < 300; i += 2) {
         char ligne[16];
@@ -410,9 +410,14 @@ TEST_F(FichierTest, TrouveSeekDonneOuCommencerEtFinirDeLire) {
         const std::int32_t fin = f.TrouveSeek(cle, fenetre, false);
         // The key's line lies between the two places.
         EXPECT_LE(longueur - debut, position) << cle;
-        EXPECT_GE(longueur - fin, position + 12) << cle;
+        EXPECT_GE(longueur - fin, position + 13) << cle;
         EXPECT_NE(f.ToString(0, debut).find(std::string(cle) + "\t"), std::string::npos);
     }
+    // The first probe starts at character 975, the LF ending k148's line: k150's line is
+    // taken for the tail of the one before, k152 is met and the search stays there.
+    ASSERT_EQ(longueur, 1950);
+    EXPECT_EQ(f.TrouveSeek("k152", fenetre, true), 1950 - 975 + 2 * fenetre);
+    EXPECT_EQ(f.TrouveSeek("k152", fenetre, false), 1950 - 975 - 3 * fenetre);
     // No line end in the window, a window as wide as the file, and the window of nothing.
     EXPECT_EQ(Sur("plat.txt", std::string(1000, 'z')).TrouveSeek("a", 100, true), 700);
     EXPECT_EQ(f.TrouveSeek("a", 100, false), 200);
