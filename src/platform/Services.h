@@ -4,6 +4,8 @@
 // the core; the implementations convert at their edge.
 #pragma once
 
+#include "platform/NumerosFichiers.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -214,6 +216,8 @@ struct Services {
     // Makes the HTTP transfer control of each download window that loads.
     std::function<std::unique_ptr<ITransfert>()> transferts;
     InfosApplication application;
+    // The file numbers open in this run.
+    NumerosFichiers numerosFichiers;
     // True when another copy of the program was already running at start.
     bool instancePrecedente = false;
 };
@@ -223,7 +227,7 @@ struct Services {
 // store, empty registry, no drive, a file dialog that is always cancelled, transfers that
 // always fail, no signature ever valid).
 Services& Plateforme();
-// Puts the inert defaults back (tests).
+// Puts the inert defaults back, with no file number open (tests).
 void ReinitialiserServices();
 
 } // namespace monvalor

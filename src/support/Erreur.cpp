@@ -28,6 +28,8 @@ std::string DescriptionErreur(int numero) {
         return std::string(u8"Erreur d'entrée/sortie de périphérique"_ansi);
     case 62:
         return "Fin de fichier";
+    case 67:
+        return "Trop de fichiers";
     case 68:
         return std::string(u8"Périphérique non disponible"_ansi);
     case 70:
@@ -36,6 +38,8 @@ std::string DescriptionErreur(int numero) {
         return std::string(u8"Erreur d'accès chemin/fichier"_ansi);
     case 76:
         return std::string(u8"Chemin d'accès introuvable"_ansi);
+    case 91:
+        return std::string(u8"Variable objet ou variable de bloc With non définie"_ansi);
     case 380:
         return std::string(u8"Valeur de propriété non valide"_ansi);
     default:

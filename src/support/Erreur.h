@@ -15,13 +15,16 @@ enum NumeroErreur : int {
     ErrIndice = 9,      // subscript out of range
     ErrDivision = 11,   // division by zero
     ErrType = 13,       // type mismatch
+    ErrNomFichier = 52, // bad file name or number
     ErrFichierIntrouvable = 53,
     ErrFichierOuvert = 55,
     ErrFinFichier = 62,
+    ErrTropDeFichiers = 67,
     ErrPeripherique = 68, // device unavailable: a drive that is not ready
     ErrPermission = 70,
     ErrAccesChemin = 75,
     ErrCheminIntrouvable = 76,
+    ErrObjetNonDefini = 91, // an object variable that refers to nothing
     ErrValeurPropriete = 380, // a property refuses the value
 };
 
