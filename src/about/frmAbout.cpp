@@ -1,12 +1,22 @@
 #include "about/frmAbout.h"
 
+#include "about/CleMaj.h"
+#include "about/frmSock.h"
+#include "dialogs/clsB64.h"
 #include "localisation/Traducteur.h"
 #include "platform/Services.h"
+#include "platform/Transfert.h"
 #include "support/Erreur.h"
+#include "support/Fichier.h"
 #include "support/Fichiers.h"
 #include "support/TexteSource.h"
 
+#include <charconv>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <optional>
+#include <vector>
 
 namespace monvalor {
 
@@ -139,7 +149,143 @@ void frmAbout::cmdSysInfo_Click() {
 }
 
 void frmAbout::cmdVersion_Click() {
-    // The update check comes with the download window.
+    Maj(true);
+}
+
+bool VersionPlusRecente(std::string_view annoncee, int majeure, int mineure, int revision) {
+    constexpr std::string_view kMot = "Version ";
+    if (!annoncee.starts_with(kMot)) {
+        return false;
+    }
+    annoncee.remove_prefix(kMot.size());
+    std::vector<long long> nombres;
+    while (true) {
+        long long n = 0;
+        const auto [fin, erreur] =
+            std::from_chars(annoncee.data(), annoncee.data() + annoncee.size(), n);
+        if (erreur != std::errc() || fin == annoncee.data() || n < 0) {
+            return false;
+        }
+        nombres.push_back(n);
+        annoncee.remove_prefix(static_cast<std::size_t>(fin - annoncee.data()));
+        if (annoncee.empty()) {
+            break;
+        }
+        if (annoncee.front() != '.') {
+            return false;
+        }
+        annoncee.remove_prefix(1);
+    }
+    const long long nous[] = {majeure, mineure, revision};
+    for (std::size_t i = 0; i < std::max<std::size_t>(nombres.size(), 3); ++i) {
+        const long long a = i < nombres.size() ? nombres[i] : 0;
+        const long long b = i < 3 ? nous[i] : 0;
+        if (a != b) {
+            return a > b;
+        }
+    }
+    return false;
+}
+
+std::string CheminMiseAJour() {
+    const InfosApplication& app = Plateforme().application;
+    const std::string nom = app.titre + "Update";
+    if (systeme::Inscriptible(CheminSysteme(app.repertoire))) {
+        return JoindreChemin(app.repertoire, nom);
+    }
+    return JoindreChemin(RepertoireWindows(), nom);
+}
+
+void frmAbout::PasDeMiseAJour(bool pbMsg) {
+    if (pbMsg) {
+        Plateforme().boiteMessage->Afficher(Traduire("frmAbout", u8"Pas de mise à jour"_ansi),
+                                            MsgOK | MsgInformation, std::string());
+    }
+}
+
+void frmAbout::Maj(bool pbMsg) {
+    // A second click while the first check waits on the network starts nothing more.
+    if (majEnCours_) {
+        return;
+    }
+    majEnCours_ = true;
+    struct Fin {
+        bool& drapeau;
+        ~Fin() { drapeau = false; }
+    } fin{majEnCours_};
+    try {
+        frmSock& sock = frmSock::Defaut();
+        Fichier lecteur;
+        lecteur.NomLong(frmSock::FichierDefaut());
+        sock.Url = site_ + "/version.txt";
+        sock.LitHTTP();
+        lecteur.Charger(0, 0, true);
+        const IListe& lignes = *lecteur.Data();
+        const InfosApplication& app = Plateforme().application;
+        if (lignes.Count() < 3 || !VersionPlusRecente(lignes.Item(1).Texte(), app.versionMajeure,
+                                                      app.versionMineure, app.versionRevision)) {
+            PasDeMiseAJour(pbMsg);
+            return;
+        }
+        std::string message;
+        for (std::int32_t i = 3; i <= lignes.Count(); ++i) {
+            message += lignes.Item(i).Texte() + "\r\n";
+        }
+        if (Plateforme().boiteMessage->Afficher(message, MsgOuiNon | MsgInformation,
+                                                std::string()) != RepOui) {
+            return;
+        }
+        const std::string adresse = lignes.Item(2).Texte();
+        const std::string ancien = sock.NomFichier;
+        sock.NomFichier = CheminMiseAJour();
+        sock.Url = adresse;
+        try {
+            sock.Afficher(*this);
+        } catch (...) {
+            sock.NomFichier = ancien;
+            throw;
+        }
+        sock.NomFichier = ancien;
+        if (!sock.Annule) {
+            LancerMiseAJour(adresse, CheminMiseAJour());
+        }
+    } catch (const Erreur& e) {
+        Plateforme().boiteMessage->Afficher(e.Description(), MsgExclamation, std::string());
+    }
+}
+
+void frmAbout::LancerMiseAJour(const std::string& adresse, const std::string& chemin) {
+    // The key: the built-in one, or the one an organisation signs its own updates with.
+    std::string cle(CleMiseAJour);
+    if (const char* fichier = std::getenv("MONVALOR_CLE_MAJ"); fichier && *fichier) {
+        std::ifstream f(fichier, std::ios::binary);
+        cle.assign(std::istreambuf_iterator<char>(f), {});
+    }
+    std::string texte = Plateforme().transferts()->OpenURL(adresse + ".sig");
+    std::erase_if(texte, [](char c) { return c == '\r' || c == '\n' || c == ' ' || c == '\t'; });
+    clsB64 b64;
+    b64.Init();
+    clsB64::Octets base64, der;
+    b64.StrToAry(texte, base64);
+    std::string signature;
+    try {
+        b64.Decode(base64, der);
+        b64.AryToStr(der, signature);
+    } catch (const Erreur&) {
+        signature.clear();
+    }
+    std::ifstream f(CheminSysteme(chemin), std::ios::binary);
+    const std::string programme((std::istreambuf_iterator<char>(f)), {});
+    if (!Plateforme().signature(programme, signature, cle)) {
+        // Never left where a later start could take it for a genuine one.
+        std::error_code ignore;
+        std::filesystem::remove(CheminSysteme(chemin), ignore);
+        throw Erreur(ErrAccesChemin,
+                     std::string(u8"La mise à jour reçue ne porte pas une signature valable : "
+                                 u8"elle n'est pas lancée."_ansi));
+    }
+    Plateforme().systeme->Lancer(chemin, 0);
+    Plateforme().systeme->Terminer(0);
 }
 
 void frmAbout::lblSite_Click() {

@@ -16,6 +16,13 @@ extern const ConceptionFenetre ConceptionAbout;
 // (the French key of the message in section frmAbout of the language files).
 extern const std::string_view MessageInfosSystemeIndisponibles;
 
+// Where the updater goes: the program's folder, or the data folder when the program's folder
+// cannot be written (an installed package), under the title followed by "Update".
+std::string CheminMiseAJour();
+// True when the version file's first line announces a version above the program's own:
+// "Version" and numbers, compared number by number; anything else is never newer.
+bool VersionPlusRecente(std::string_view annoncee, int majeure, int mineure, int revision);
+
 class frmAbout final : public Fenetre, public InstanceParDefaut<frmAbout> {
 public:
     frmAbout();
@@ -30,6 +37,12 @@ public:
 
     // Translates the window, then shows it modally over the owner; returns once it is unloaded.
     void Afficher(Fenetre& frm);
+
+    // The update check: asks the site whether a newer Monvalor exists and, when the user
+    // agrees, downloads the updater, checks its signature, starts it and ends the program.
+    // pbMsg: say so when there is nothing newer. Every failure is told here; none reaches the
+    // caller.
+    void Maj(bool pbMsg);
 
     // Starts the system information tool in a normal window and returns at once; when it is
     // not recorded, not there or does not start, says so in a message box instead.
@@ -53,8 +66,13 @@ private:
     void lblSite_Click();
     void lblEmail_Click();
 
+    void PasDeMiseAJour(bool pbMsg);
+    // Runs the updater only when its signature, published beside it, verifies.
+    void LancerMiseAJour(const std::string& adresse, const std::string& chemin);
+
     std::string site_;
     std::string LienEmail_;
+    bool majEnCours_ = false;
 };
 
 } // namespace monvalor

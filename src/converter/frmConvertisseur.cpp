@@ -151,7 +151,9 @@ void frmConvertisseur::txtTaux_Change() {
 void frmConvertisseur::Bienvenue() {
     // The first touch loads the About window, whose load step writes its own texts.
     frmAbout& a = frmAbout::Defaut();
-    a.Site(SiteWeb);
+    // Tests, and organisations that run their own update server, give its address.
+    const char* site = std::getenv("MONVALOR_SITE");
+    a.Site(site != nullptr && *site != '\0' ? std::string(site) : std::string(SiteWeb));
     a.Ctl("lblSite").DefinirTexte(std::string(PageAccueil));
     a.Email(AdresseEmail);
     a.Ctl(u8"Icône"_ansi).DefinirImage(Vue().Icone());

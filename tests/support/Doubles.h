@@ -87,8 +87,14 @@ struct SystemeEspion final : ISysteme, IBoiteMessage {
     }
     int Afficher(const std::string& texte, int style, const std::string& titre) override {
         messages.emplace_back(texte, style, titre);
+        if (!reponses.empty()) {
+            const int r = reponses.front();
+            reponses.erase(reponses.begin());
+            return r;
+        }
         return RepOK;
     }
+    std::vector<int> reponses; // the buttons the user presses, in turn; then OK
     void Terminer(int code) override { fins.push_back(code); }
     std::string RepertoireDonnees() override { return donnees; }
     std::string RepertoireSysteme() override { return "."; }
@@ -187,7 +193,9 @@ struct TransfertScripte final : ITransfert {
     std::map<std::string, std::string> valeurs; // header values by name
     std::string corps, enAttente;               // OpenURL's answer; bytes not yet taken
     std::string raison;                         // OpenURL fails with it when not empty
+    std::string echec;                          // why the last Execute failed
     std::vector<std::string> demandes;          // the addresses asked, in order
+    const std::map<std::string, std::string>* pages = nullptr; // OpenURL's answers by address
     int annulations = 0;
     std::function<void(int)> recepteur;
 
@@ -195,6 +203,9 @@ struct TransfertScripte final : ITransfert {
         demandes.push_back(url);
         if (!raison.empty()) {
             throw Erreur(ErrAccesChemin, raison);
+        }
+        if (pages != nullptr && pages->contains(url)) {
+            return pages->at(url);
         }
         return corps;
     }
@@ -211,7 +222,7 @@ struct TransfertScripte final : ITransfert {
         return morceau;
     }
     void Cancel() override { ++annulations; }
-    std::string ResponseInfo() const override { return raison; }
+    std::string ResponseInfo() const override { return echec; }
 
     void Etat(int etat) {
         if (recepteur) {
@@ -223,7 +234,7 @@ struct TransfertScripte final : ITransfert {
         Etat(EtatReception);
     }
     void Echouer(const std::string& pourquoi) {
-        raison = pourquoi;
+        echec = pourquoi;
         Etat(EtatErreur);
     }
 };
@@ -235,8 +246,9 @@ protected:
     std::shared_ptr<SystemeEspion> systeme = std::make_shared<SystemeEspion>();
     std::shared_ptr<RegistreMemoire> registre = std::make_shared<RegistreMemoire>();
     std::shared_ptr<VolumesMemoire> volumes = std::make_shared<VolumesMemoire>();
-    TransfertScripte* transfert = nullptr; // the last transfer control made
-    double horloge = 1000;                 // seconds, as the test moves them
+    TransfertScripte* transfert = nullptr;    // the last transfer control made
+    std::map<std::string, std::string> pages; // what every transfer's OpenURL answers
+    double horloge = 1000;                    // seconds, as the test moves them
     DossierTemporaire dossier;
 
     void SetUp() override {
@@ -249,7 +261,10 @@ protected:
         s.volumes = volumes;
         s.transferts = [this] {
             auto t = std::make_unique<TransfertScripte>();
-            transfert = t.get();
+            t->pages = &pages;
+            if (transfert == nullptr) {
+                transfert = t.get();
+            }
             return t;
         };
         s.horloge = [this] { return horloge; };

@@ -50,7 +50,6 @@ TEST_F(APropos, LoadWritesItsTextsAndTheLinksOpenTheirAddressWhateverTheLabelsSh
     f.Memoire("lblEmail").DefinirTexte("autre@ailleurs.example");
     f.Cliquer("lblSite");
     f.Cliquer("lblEmail");
-    f.Cliquer("cmdVersion"); // the update button leaves everything alone
     EXPECT_EQ(systeme->ouverts, (std::vector<std::string>{kSite, lien}));
     EXPECT_TRUE(systeme->messages.empty());
     // OK unloads the form; the fields stay, a new load shows the design captions again.
