@@ -71,9 +71,12 @@ TEST_F(Telechargement, TheFiguresMoveAsTheBytesArriveAndTheFileAppearsOnlyWhole)
         EXPECT_EQ(transfert->demandes.back(), frmSock::Defaut().Url);
         transfert->entetes = "HTTP/1.1 200 OK\r\nContent-Length: 10000\r\n";
         transfert->valeurs["Content-Length:"] = " 10000";
+        // Within the clock's resolution there is no speed yet.
+        transfert->Arriver(std::string(1000, 'a'));
+        EXPECT_EQ(Figures(), (std::vector<std::string>{"10000b", "1000b", "0", "0", "0s"}));
         horloge += 2;
-        transfert->Arriver(std::string(4000, 'a'));
-        EXPECT_EQ(Figures(), (std::vector<std::string>{"10000b", "4000b", "2000b/s", "3s", "2s"}));
+        transfert->Arriver(std::string(3000, 'a'));
+        EXPECT_EQ(Figures(), (std::vector<std::string>{"10000b", "4000b", "1500b/s", "4s", "2s"}));
         EXPECT_EQ(f.Memoire("ProgressBar").Valeur(), 40);
         EXPECT_EQ(Texte("txtHead"), transfert->entetes);
         EXPECT_EQ(Lire(Cible()), "ancien");
@@ -136,6 +139,9 @@ TEST_F(Telechargement, EnTetesShowsAndHidesTheHeadersPaneAndPauseIsNotOffered) {
     frmSock& s = frmSock::Defaut();
     FormulaireMemoire& f = Forme(s);
     EXPECT_FALSE(f.Memoire("cmdPause").Actif());
+    // Bytes of no download of this window go nowhere.
+    transfert->Arriver("perdu");
+    EXPECT_EQ(Texte("lblRecieve"), "");
     std::vector<int> hauteurs{f.Hauteur()};
     for (int i = 0; i < 3; ++i) {
         f.Cliquer("chkEnTetes");

@@ -161,8 +161,15 @@ TEST_F(MiseAJour, AnUpdaterThatDidNotArriveWholeAndGenuineIsNeverStarted) {
 }
 
 TEST_F(MiseAJour, TheUpdaterGoesToTheDataFolderWhenTheProgramsFolderCannotBeWritten) {
+    systeme->donnees = (dossier.Chemin() / "donnees").string();
     EXPECT_EQ(CheminMiseAJour(), JoindreChemin(dossier.Chemin().string(), "MonvalorUpdate"));
     Plateforme().application.repertoire = (dossier.Chemin() / "absent").string();
-    systeme->donnees = (dossier.Chemin() / "donnees").string();
     EXPECT_EQ(CheminMiseAJour(), JoindreChemin(systeme->donnees, "MonvalorUpdate"));
+    // Neither can be written: told, and the download window writes where it wrote before.
+    Publier(kAnnonce);
+    Repondre(RepOui);
+    frmAbout::Defaut().Maj(false);
+    EXPECT_EQ(Messages().back(), DescriptionErreur(ErrAccesChemin));
+    EXPECT_EQ(frmSock::Defaut().NomFichier, frmSock::FichierDefaut());
+    EXPECT_TRUE(systeme->lances.empty());
 }
