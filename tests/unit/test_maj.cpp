@@ -73,6 +73,7 @@ TEST(Versions, NumbersCompareOneByOneAndAnythingElseIsNeverNewer) {
         {"Version ", false},       {"Version 1..4", false},
         {"Version 1.4.", false},   {"Version -2", false},
         {"Version 1.4.0 ", false}, {"Version 99999999999999999999", false},
+        {"Version 2.-1", false},   {"Version 1,4,0", false},
     };
     for (const auto& [texte, plusRecente] : cas) {
         EXPECT_EQ(VersionPlusRecente(texte, 1, 3, 1), plusRecente) << texte;
@@ -165,7 +166,11 @@ TEST_F(MiseAJour, TheUpdaterGoesToTheDataFolderWhenTheProgramsFolderCannotBeWrit
     EXPECT_EQ(CheminMiseAJour(), JoindreChemin(dossier.Chemin().string(), "MonvalorUpdate"));
     Plateforme().application.repertoire = (dossier.Chemin() / "absent").string();
     EXPECT_EQ(CheminMiseAJour(), JoindreChemin(systeme->donnees, "MonvalorUpdate"));
-    // Neither can be written: told, and the download window writes where it wrote before.
+    // An updater that cannot be written is told, and the download window writes where it
+    // wrote before.
+    systeme->donnees = dossier.Chemin().string();
+    EcrireFichier(dossier.Chemin() / "fichier", "");
+    Plateforme().application.repertoire = (dossier.Chemin() / "fichier").string();
     Publier(kAnnonce);
     Repondre(RepOui);
     frmAbout::Defaut().Maj(false);
