@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -194,6 +195,16 @@ TEST_F(FaceQt, IconsToolbarButtonsAndListColumnsTakeWhatTheWindowGives) {
     EXPECT_THROW(vue.Controle("lvwListe").DefinirTexteCle(2, "Trop"), Erreur);
     EXPECT_THROW(vue.Controle("chkA").DefinirTexteCle(0, "Non"), Erreur);
     const QTreeWidgetItem* entete = static_cast<QTreeWidget*>(vue.Widget("lvwListe"))->headerItem();
+    // A progress bar shows its value against its maximum and refuses one beyond it.
+    VueQt sock(ConceptionSock, r);
+    IControle& barre = sock.Controle("ProgressBar");
+    barre.DefinirMax(200);
+    barre.DefinirValeur(50);
+    EXPECT_THROW(barre.DefinirValeur(200.5), Erreur);
+    EXPECT_THROW(vue.Controle("chkA").DefinirValeur(1), Erreur);
+    const auto* qbarre = static_cast<QProgressBar*>(sock.Widget("ProgressBar"));
+    EXPECT_EQ(std::tuple(barre.Valeur(), qbarre->value() * 4, qbarre->maximum()),
+              std::tuple(50.0, qbarre->maximum(), 10000));
     EXPECT_EQ(
         QStringList({static_cast<QToolBar*>(vue.Widget("tbrOutils"))->actions().at(1)->toolTip(),
                      entete->text(0), entete->text(1)}),
