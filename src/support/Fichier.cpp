@@ -3,17 +3,16 @@
 #include "platform/FichiersSysteme.h"
 #include "platform/Services.h"
 #include "support/Chaines.h"
+#include "support/EcritureSure.h"
 #include "support/Erreur.h"
 #include "support/Fichiers.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <fstream>
 #include <limits>
 #include <new>
 #include <optional>
-#include <random>
 #include <stdexcept>
 #include <system_error>
 #include <utility>
@@ -152,48 +151,16 @@ bool LectureSeule(const fs::file_status& etat) {
     return (etat.permissions() & kEcriture) == fs::perms::none;
 }
 
-std::string NomTemporaire(const fs::path& cible) {
-    std::string nom = cible.filename().string();
-    if (nom.size() > 100) {
-        nom.resize(100);
-    }
-    std::random_device alea;
-    char suffixe[20];
-    std::snprintf(suffixe, sizeof suffixe, ".%08x%08x", alea(), alea());
-    return "." + nom + suffixe + ".tmp";
-}
-
-// The file replaced by the bytes through a temporary file in its folder, flushed to the disk
-// and renamed over it: until the rename the old file is whole, after it the new one is.
-bool EcrireParRemplacement(const fs::path& cible, std::string_view octets, bool existait) {
-    const fs::path repertoire = cible.parent_path().empty() ? fs::path(".") : cible.parent_path();
-    fs::path temporaire;
-    int fd = -1;
-    for (int essai = 0; essai < 8 && fd < 0; ++essai) {
-        temporaire = repertoire / NomTemporaire(cible);
-        fd = systeme::OuvrirExclusif(temporaire);
-        if (fd < 0 && errno != EEXIST) {
-            return false;
-        }
-    }
-    if (fd < 0) {
+// The file replaced by the bytes: until they are all on the disk the old file is whole.
+bool EcrireParRemplacement(const fs::path& cible, std::string_view octets) {
+    try {
+        EcritureSure ecriture(cible);
+        ecriture.Ecrire(octets);
+        ecriture.Valider();
+        return true;
+    } catch (const Erreur&) {
         return false;
     }
-    bool ok = systeme::EcrireTout(fd, octets);
-    ok = ok && (!existait || systeme::CopierDroits(fd, cible));
-    ok = ok && systeme::Synchroniser(fd);
-    ok = systeme::Fermer(fd) && ok;
-    std::error_code erreur;
-    if (ok) {
-        fs::rename(temporaire, cible, erreur);
-        ok = !erreur;
-    }
-    if (!ok) {
-        fs::remove(temporaire, erreur);
-        return false;
-    }
-    systeme::SynchroniserRepertoire(repertoire);
-    return true;
 }
 
 // Appends the bytes; on a failure the file is cut back to what it held, or removed when the
@@ -390,7 +357,7 @@ void Fichier::Decharger(std::string_view Buffer, std::int16_t pMode) {
     }
     const fs::file_status apres = fs::status(cible, erreur);
     const bool ok = (!existait || (!LectureSeule(apres) && systeme::Inscriptible(cible))) &&
-                    EcrireParRemplacement(cible, octets, existait);
+                    EcrireParRemplacement(cible, octets);
     if (!ok) {
         // As it was: its read-only state too.
         if (existait) {
