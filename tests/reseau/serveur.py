@@ -13,6 +13,7 @@ the tests can check them exactly. Paths on the https port (N a byte count):
     /morceaux/N       chunked, in uneven chunks, with an extension and a trailer
     /morceaux-coupe/N chunked, closed halfway
     /coupe/N          Content-Length N, half the bytes, then a reset
+    /ferme-tcp/N      no Content-Length, N bytes, then the TCP end without TLS close_notify
     /ferme-coupe/N    no Content-Length, N bytes, then a reset
     /moins/N          Content-Length N, 100 bytes fewer, then closed
     /plus/N           Content-Length N, 10 bytes more
@@ -26,7 +27,7 @@ the tests can check them exactly. Paths on the https port (N a byte count):
     /connexions-http  how many connections the http port has taken, as the body
 The http port answers anything with a 200.
 """
-import socket, ssl, struct, sys, threading, time
+import os, socket, ssl, struct, sys, threading, time
 
 HOTE = "127.0.0.1"
 compte_http = 0
@@ -53,11 +54,26 @@ def lire_requete(conn):
 
 
 def fermer(conn):
+    # An orderly end: over TLS, close_notify first (the client answers by closing).
+    if isinstance(conn, ssl.SSLSocket):
+        try:
+            conn.settimeout(5)
+            conn = conn.unwrap()
+        except (OSError, ssl.SSLError):
+            pass
     try:
         conn.shutdown(socket.SHUT_RDWR)
     except OSError:
         pass
     conn.close()
+
+
+def fermer_tcp(conn):
+    # Only the TCP end, no close_notify: a cut a third party could have made.
+    try:
+        os.close(conn.detach()) if isinstance(conn, ssl.SSLSocket) else conn.close()
+    except OSError:
+        pass
 
 
 def couper(conn):
@@ -117,6 +133,9 @@ def servir_https(conn, ports):
         envoyer(conn, tete("200 OK", ["Content-Length: %d" % n]) + corps[:n // 2])
         time.sleep(0.1)
         couper(conn)
+    elif mode == "ferme-tcp":
+        envoyer(conn, tete("200 OK", []) + corps)
+        fermer_tcp(conn)
     elif mode == "ferme-coupe":
         envoyer(conn, tete("200 OK", []) + corps)
         time.sleep(0.1)

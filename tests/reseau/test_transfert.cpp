@@ -189,6 +189,12 @@ std::vector<Echec> Echecs() {
          A(u8"Transfert incomplet : 900 octets reçus sur 1000 annoncés"_ansi)},
         {"more bytes", Https("/plus/1000"),
          A(u8"Le serveur a envoyé plus d'octets que les 1000 annoncés"_ansi)},
+        {"close-delimited, reset", Https("/ferme-coupe/70000"),
+         A(u8"Transfert incomplet : la connexion a été coupée sans fin de session TLS après "
+           u8"70000 octets"_ansi)},
+        {"close-delimited, no close_notify", Https("/ferme-tcp/1000"),
+         A(u8"Transfert incomplet : la connexion a été coupée sans fin de session TLS après "
+           u8"1000 octets"_ansi)},
         {"chunked cut", Https("/morceaux-coupe/80000"),
          A(u8"Transfert incomplet : la connexion a été coupée après "_ansi)},
         {"refused", "https://127.0.0.1:" + ferme + "/corps/10",

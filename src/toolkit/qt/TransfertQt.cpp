@@ -13,8 +13,11 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <cstdlib>
 #include <cstring>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <utility>
 #include <vector>
 
@@ -117,6 +120,29 @@ std::string RaisonCertificat(const QList<QSslError>& erreurs, const QUrl& url) {
     }
     return Texte(u8"Le certificat du serveur "_ansi) + hote +
            Texte(u8" n'est pas d'une autorité reconnue"_ansi);
+}
+
+// Whether the socket's descriptor is still the connection Qt opened: open, and bound to the
+// local port Qt knows (a number closed and given again to another socket would not be).
+bool DescripteurOuvert(const QSslSocket& s) {
+    const qintptr fd = s.socketDescriptor();
+    if (fd < 0) {
+        return false;
+    }
+    sockaddr_storage adresse{};
+    socklen_t taille = sizeof adresse;
+    if (getsockname(static_cast<int>(fd), reinterpret_cast<sockaddr*>(&adresse), &taille) != 0) {
+        return false;
+    }
+    std::uint16_t port = 0;
+    if (adresse.ss_family == AF_INET) {
+        port = ntohs(reinterpret_cast<const sockaddr_in*>(&adresse)->sin_port);
+    } else if (adresse.ss_family == AF_INET6) {
+        port = ntohs(reinterpret_cast<const sockaddr_in6*>(&adresse)->sin6_port);
+    } else {
+        return false;
+    }
+    return port != 0 && port == s.localPort();
 }
 
 QSslConfiguration Configuration() {
@@ -268,6 +294,7 @@ void TransfertQt::Ouvrir(const QUrl& url) {
     corps_.clear();
     corps_.shrink_to_fit();
     lu_ = 0;
+    finTls_ = false;
     phase_ = Phase::Connexion;
 
     socket_ = new QSslSocket(contexte_.get());
@@ -304,6 +331,11 @@ void TransfertQt::Ouvrir(const QUrl& url) {
     QObject::connect(s, &QSslSocket::errorOccurred, s, [this](QAbstractSocket::SocketError e) {
         switch (e) {
         case QAbstractSocket::RemoteHostClosedError:
+            // Qt tells the TLS close_notify from a bare TCP end only this way: on the alert it
+            // closes the connection itself, its descriptor still open when it reports the end;
+            // on a FIN or a reset the descriptor is closed already. Only a close-delimited
+            // body needs to know: without the alert, a cut looks like its end.
+            finTls_ = socket_ && DescripteurOuvert(*socket_);
             FinConnexion();
             break;
         case QAbstractSocket::ConnectionRefusedError:
@@ -366,8 +398,12 @@ void TransfertQt::FinConnexion() {
         Echouer(Texte(u8"Le serveur a fermé la connexion sans répondre"_ansi));
         return;
     case Phase::Corps:
-        if (delimitation_ == Delimitation::Fermeture) {
+        if (delimitation_ == Delimitation::Fermeture && finTls_) {
             Terminer();
+        } else if (delimitation_ == Delimitation::Fermeture) {
+            Echouer(Texte(u8"Transfert incomplet : la connexion a été coupée sans fin de session "
+                          u8"TLS après "_ansi) +
+                    Decimal(recus_) + " octets");
         } else if (delimitation_ == Delimitation::Longueur) {
             Echouer(Texte(u8"Transfert incomplet : "_ansi) + Decimal(recus_) +
                     Texte(u8" octets reçus sur "_ansi) + Decimal(annonce_) +

@@ -92,7 +92,8 @@ private:
     std::uint64_t resteMorceau_ = 0;
     enum class Morceau { Taille, Donnees, FinDonnees, Annexes } morceau_ = Morceau::Taille;
     std::string corps_;
-    std::size_t lu_ = 0; // bytes of corps_ already handed out
+    std::size_t lu_ = 0;  // bytes of corps_ already handed out
+    bool finTls_ = false; // the server ended the TLS session before the connection
     std::string info_;
 };
 
