@@ -88,6 +88,17 @@ def envoyer(conn, donnees):
         conn.sendall(vue[k:k + (1 << 18)])
 
 
+# Whole periods of the pattern: sent again and again, they continue it without a seam.
+BLOC = motif(251 * 4096)
+
+
+def envoyer_motif(conn, n):
+    vue = memoryview(BLOC)
+    while n > 0:
+        conn.sendall(vue[:min(n, len(vue))])
+        n -= len(vue)
+
+
 def tete(statut, entetes, version="HTTP/1.1"):
     lignes = [version + " " + statut] + entetes
     return ("\r\n".join(lignes) + "\r\n\r\n").encode("latin-1")
@@ -114,9 +125,10 @@ def servir_https(conn, ports):
     parties = chemin.strip("/").split("/")
     mode = parties[0]
     n = int(parties[1]) if len(parties) > 1 and parties[1].isdigit() else 0
-    corps = motif(n)
+    corps = motif(n) if mode != "corps" else b""
     if mode == "corps":
-        envoyer(conn, tete("200 OK", ["Content-Length: %d" % n, "Content-Type: application/octet-stream"]) + corps)
+        conn.sendall(tete("200 OK", ["Content-Length: %d" % n, "Content-Type: application/octet-stream"]))
+        envoyer_motif(conn, n)
         fermer(conn)
     elif mode == "ferme":
         envoyer(conn, tete("200 OK", ["Content-Type: application/octet-stream"]) + corps)

@@ -292,7 +292,9 @@ void InstallerServicesQt() {
     s.systeme = std::make_shared<SystemeQt>();
     s.reglages = std::make_shared<ReglagesQt>();
     s.dialogueFichier = std::make_shared<DialogueFichierQt>();
-    s.transferts = [] { return std::make_unique<TransfertQt>(); };
+    s.transferts = [autorites = std::make_shared<AutoritesCertification>()] {
+        return std::make_unique<TransfertQt>(DelaiReseauDefaut, autorites);
+    };
     s.application = InfosApplicationQt();
 }
 

@@ -4,7 +4,9 @@
 #include "support/TexteSource.h"
 #include "toolkit/qt/TexteQt.h"
 
+#include <QDateTime>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QObject>
 #include <QSslCertificate>
 #include <QSslConfiguration>
@@ -17,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <netinet/in.h>
+#include <sys/mman.h>
 #include <sys/socket.h>
 #include <utility>
 #include <vector>
@@ -145,27 +148,57 @@ bool DescripteurOuvert(const QSslSocket& s) {
     return port != 0 && port == s.localPort();
 }
 
-QSslConfiguration Configuration() {
-    QSslConfiguration conf = QSslConfiguration::defaultConfiguration();
-    conf.setPeerVerifyMode(QSslSocket::VerifyPeer);
-    const char* fichier = std::getenv("MONVALOR_CERTIFICATS");
-    if (fichier && *fichier) {
-        const QList<QSslCertificate> en_plus =
-            QSslCertificate::fromPath(QString::fromLocal8Bit(fichier), QSsl::Pem,
-                                      QSslCertificate::PatternSyntax::FixedString);
-        if (!en_plus.isEmpty()) {
-            // Setting the list ends Qt's loading of the system's on demand: name them too.
-            conf.setCaCertificates(conf.caCertificates() +
-                                   QSslConfiguration::systemCaCertificates() + en_plus);
-        }
+// A large body is written once into fresh memory, where touching each 4 KiB page for the
+// first time costs more than the copy into it: asking for 2 MiB pages where the system gives
+// them on request divides those first touches by 512.
+void GrandesPages(std::string& tampon) {
+    constexpr std::uintptr_t Page = std::uintptr_t{2} << 20;
+    if (tampon.capacity() < 4 * Page) {
+        return;
     }
-    return conf;
+    const auto debut = reinterpret_cast<std::uintptr_t>(tampon.data());
+    const std::uintptr_t premier = (debut + Page - 1) & ~(Page - 1);
+    const std::uintptr_t fin = (debut + tampon.capacity()) & ~(Page - 1);
+    if (fin > premier) {
+        madvise(reinterpret_cast<void*>(premier), fin - premier, MADV_HUGEPAGE);
+    }
 }
 
 } // namespace
 
-TransfertQt::TransfertQt(std::chrono::milliseconds delai)
-    : delai_(delai), contexte_(std::make_unique<QObject>()), vivant_(std::make_shared<bool>(true)) {
+QSslConfiguration AutoritesCertification::Configuration() {
+    QSslConfiguration conf = QSslConfiguration::defaultConfiguration();
+    conf.setPeerVerifyMode(QSslSocket::VerifyPeer);
+    const char* variable = std::getenv("MONVALOR_CERTIFICATS");
+    const QString fichier = QString::fromLocal8Bit(variable ? variable : "");
+    if (fichier.isEmpty()) {
+        return conf;
+    }
+    const QFileInfo info(fichier);
+    const QDateTime date = info.lastModified();
+    if (fichier != fichier_ || date != date_ || info.size() != taille_) {
+        fichier_ = fichier;
+        date_ = date;
+        taille_ = info.size();
+        liste_.clear();
+        const QList<QSslCertificate> en_plus = QSslCertificate::fromPath(
+            fichier, QSsl::Pem, QSslCertificate::PatternSyntax::FixedString);
+        if (!en_plus.isEmpty()) {
+            // Setting the list ends Qt's loading of the system's on demand: name them too.
+            liste_ = QSslConfiguration::systemCaCertificates() + en_plus;
+        }
+    }
+    if (!liste_.isEmpty()) {
+        conf.setCaCertificates(liste_);
+    }
+    return conf;
+}
+
+TransfertQt::TransfertQt(std::chrono::milliseconds delai,
+                         std::shared_ptr<AutoritesCertification> autorites)
+    : delai_(delai),
+      autorites_(autorites ? std::move(autorites) : std::make_shared<AutoritesCertification>()),
+      contexte_(std::make_unique<QObject>()), vivant_(std::make_shared<bool>(true)) {
     minuterie_ = new QTimer(contexte_.get());
     minuterie_->setSingleShot(true);
     QObject::connect(minuterie_, &QTimer::timeout, contexte_.get(), [this] {
@@ -299,7 +332,7 @@ void TransfertQt::Ouvrir(const QUrl& url) {
 
     socket_ = new QSslSocket(contexte_.get());
     QSslSocket* s = socket_;
-    s->setSslConfiguration(Configuration());
+    s->setSslConfiguration(autorites_->Configuration());
     QObject::connect(s, &QSslSocket::encrypted, s, [this] {
         phase_ = Phase::EnTetes;
         QByteArray cible =
@@ -425,18 +458,8 @@ void TransfertQt::Recevoir() {
     while (generation == generation_ && socket_ && socket_->bytesAvailable() > 0) {
         minuterie_->start(delai_);
         const qint64 dispo = socket_->bytesAvailable();
-        if (phase_ == Phase::Corps && delimitation_ != Delimitation::Morceaux) {
-            // Straight from the socket's buffer into the body: the only copy made.
-            const std::size_t avant = corps_.size();
-            corps_.resize(avant + static_cast<std::size_t>(dispo));
-            const qint64 n = std::max<qint64>(socket_->read(corps_.data() + avant, dispo), 0);
-            corps_.resize(avant + static_cast<std::size_t>(n));
-            if (!AjouterCorps(nullptr, static_cast<std::size_t>(n))) {
-                return;
-            }
-            corpsArrive = corpsArrive || n > 0;
-            continue;
-        }
+        // The whole of what is there: QIODevice then hands over its buffer's block itself, and
+        // appending it to the body is the only copy made.
         const QByteArray bloc = socket_->read(dispo);
         const char* o = bloc.constData();
         std::size_t n = static_cast<std::size_t>(bloc.size());
@@ -605,6 +628,7 @@ bool TransfertQt::AnalyserEntetes() {
     }
     if (delimitation_ == Delimitation::Longueur) {
         corps_.reserve(static_cast<std::size_t>(annonce_));
+        GrandesPages(corps_);
     }
     phase_ =
         delimitation_ == Delimitation::Longueur && annonce_ == 0 ? Phase::AttenteFin : Phase::Corps;

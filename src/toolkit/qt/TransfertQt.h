@@ -13,6 +13,11 @@
 
 #include "platform/Transfert.h"
 
+#include <QDateTime>
+#include <QList>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QString>
 #include <QUrl>
 
 #include <chrono>
@@ -35,9 +40,25 @@ inline constexpr int MaxRedirections = 5;
 inline constexpr std::size_t MaxEntetes = 64 * 1024;
 inline constexpr std::uint64_t MaxCorps = std::uint64_t{1} << 30;
 
+// The certificates the transfers trust: the system's, which Qt loads as it needs them, plus
+// those of the PEM file named by MONVALOR_CERTIFICATS. Naming extra ones means naming the
+// system's too, a tenth of a second to read: done once per version of the file, and shared
+// by the transfers of one program.
+class AutoritesCertification {
+public:
+    QSslConfiguration Configuration();
+
+private:
+    QString fichier_;
+    QDateTime date_;
+    qint64 taille_ = -1;
+    QList<QSslCertificate> liste_;
+};
+
 class TransfertQt final : public ITransfert {
 public:
-    explicit TransfertQt(std::chrono::milliseconds delai = DelaiReseauDefaut);
+    explicit TransfertQt(std::chrono::milliseconds delai = DelaiReseauDefaut,
+                         std::shared_ptr<AutoritesCertification> autorites = nullptr);
     ~TransfertQt() override;
     TransfertQt(const TransfertQt&) = delete;
     TransfertQt& operator=(const TransfertQt&) = delete;
@@ -69,6 +90,7 @@ private:
     bool LireMorceaux(const char* octets, std::size_t n);
 
     std::chrono::milliseconds delai_;
+    std::shared_ptr<AutoritesCertification> autorites_;
     std::unique_ptr<QObject> contexte_;
     QSslSocket* socket_ = nullptr;
     QTimer* minuterie_ = nullptr;
