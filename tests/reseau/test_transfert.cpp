@@ -197,6 +197,17 @@ std::vector<Echec> Echecs() {
            u8"1000 octets"_ansi)},
         {"chunked cut", Https("/morceaux-coupe/80000"),
          A(u8"Transfert incomplet : la connexion a été coupée après "_ansi)},
+        {"status not a number", Https("/statut-invalide"), A(u8"Réponse du serveur invalide"_ansi)},
+        {"no status line", Https("/sans-statut"), A(u8"Réponse du serveur invalide"_ansi)},
+        {"two lengths", Https("/longueurs/10"), A(u8"Réponse du serveur invalide"_ansi)},
+        {"length not a number", Https("/longueur-invalide"),
+         A(u8"Réponse du serveur invalide"_ansi)},
+        {"chunk size not hexadecimal", Https("/morceau-invalide"),
+         A(u8"Réponse du serveur invalide : morceau mal formé"_ansi)},
+        {"bytes after the last chunk", Https("/morceaux-plus/5000"),
+         A(u8"Le serveur a envoyé des octets après la fin du corps"_ansi)},
+        {"headers too long", Https("/entetes-longs"),
+         A(u8"Réponse du serveur invalide : en-têtes trop longs"_ansi)},
         {"refused", "https://127.0.0.1:" + ferme + "/corps/10",
          A(u8"Connexion refusée par 127.0.0.1:"_ansi) + ferme},
         {"unknown host", "https://hote-inconnu.invalid/x",
@@ -281,6 +292,20 @@ TEST_F(Transfert, ACertificateNobodyVouchesForIsRefused) {
     unsetenv("MONVALOR_CERTIFICATS");
     TransfertQt t;
     EXPECT_EQ(ErreurLeveeTexte([&] { t.OpenURL(Https("/corps/10")); }), raison);
+
+    // Transfers sharing their certificates follow the variable from one to the next.
+    const auto autorites = std::make_shared<AutoritesCertification>();
+    for (const bool avec : {true, false, true}) {
+        SCOPED_TRACE(avec);
+        if (avec) {
+            setenv("MONVALOR_CERTIFICATS", std::getenv("MONVALOR_TEST_CERTIFICAT"), 1);
+        } else {
+            unsetenv("MONVALOR_CERTIFICATS");
+        }
+        TransfertQt u(DelaiReseauDefaut, autorites);
+        EXPECT_EQ(ErreurLeveeTexte([&] { u.OpenURL(Https("/corps/10")); }),
+                  avec ? "(none)" : raison);
+    }
 }
 
 TEST_F(Transfert, HeadersAsReceived) {
@@ -301,6 +326,11 @@ TEST_F(Transfert, HeadersAsReceived) {
     EXPECT_EQ(t.OpenURL(Https("/morceaux/5000")), Motif(5000));
     EXPECT_EQ(t.GetHeader("Content-Length:"), "");
     EXPECT_EQ(t.GetHeader("Transfer-Encoding:"), "chunked");
+    // Lines ended by LF alone are given with CR LF; an interim answer is not kept.
+    EXPECT_EQ(t.OpenURL(Https("/lf/3")), Motif(3));
+    EXPECT_EQ(t.GetHeader(), "HTTP/1.1 200 OK\r\nContent-Length: 3\r\n");
+    EXPECT_EQ(t.OpenURL(Https("/continue/3")), Motif(3));
+    EXPECT_EQ(t.GetHeader(), "HTTP/1.1 200 OK\r\nContent-Length: 3\r\n");
 }
 
 TEST_F(Transfert, OpenUrlKeepsTheEventLoopRunning) {
