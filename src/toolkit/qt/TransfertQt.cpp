@@ -635,8 +635,7 @@ bool TransfertQt::AnalyserEntetes() {
     return true;
 }
 
-// Takes body bytes in: `octets` null means they are already at the end of corps_ (read there
-// straight from the socket). False when the transfer failed on them.
+// Takes body bytes in; false when the transfer failed on them.
 bool TransfertQt::AjouterCorps(const char* octets, std::size_t n) {
     if (n == 0) {
         return true;
@@ -651,9 +650,7 @@ bool TransfertQt::AjouterCorps(const char* octets, std::size_t n) {
     if (delimitation_ == Delimitation::Morceaux) {
         return LireMorceaux(octets, n);
     }
-    if (octets) {
-        corps_.append(octets, n);
-    }
+    corps_.append(octets, n);
     recus_ += n;
     if (delimitation_ == Delimitation::Longueur && recus_ > annonce_) {
         Echouer(Texte(u8"Le serveur a envoyé plus d'octets que les "_ansi) + Decimal(annonce_) +
