@@ -437,6 +437,25 @@ TEST_F(Transfert, TheControlMayBeDestroyedFromItsOwnReceiver) {
         QCoreApplication::processEvents();
         EXPECT_EQ(etats, vus);
     }
+    // Stopped, then destroyed: the EtatDeconnecte still queued never comes.
+    {
+        auto t = std::make_unique<TransfertQt>();
+        QEventLoop boucle;
+        int etats = 0;
+        t->SurEtat([&](int e) {
+            ++etats;
+            if (e == EtatReception) {
+                t->Cancel();
+                t.reset();
+                QTimer::singleShot(300ms, &boucle, &QEventLoop::quit);
+            }
+        });
+        t->Execute(Https("/lent/500/5"));
+        QTimer::singleShot(10s, &boucle, &QEventLoop::quit);
+        boucle.exec();
+        EXPECT_EQ(t, nullptr);
+        EXPECT_EQ(etats, 3) << "3, 6, 8 and nothing after";
+    }
     // And while OpenURL waits.
     auto t = std::make_unique<TransfertQt>();
     QTimer::singleShot(200ms, [&] { t.reset(); });

@@ -4,6 +4,7 @@
 #include "support/TexteSource.h"
 #include "toolkit/qt/TexteQt.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -225,7 +226,8 @@ TransfertQt::~TransfertQt() {
     minuterie_->stop();
     if (enNotification_ > 0) {
         // We are being destroyed from inside one of our own callbacks: the socket or the timer
-        // that called is still on the stack.
+        // that called is still on the stack. The states still queued would find us gone.
+        QCoreApplication::removePostedEvents(contexte_.get(), QEvent::MetaCall);
         contexte_.release()->deleteLater();
     }
 }
@@ -309,7 +311,9 @@ void TransfertQt::Execute(const std::string& url) {
         NotifierPlusTard(EtatErreur);
         return;
     }
+    enExecution_ = true;
     Ouvrir(adresse);
+    enExecution_ = false;
 }
 
 void TransfertQt::Ouvrir(const QUrl& url) {
@@ -403,7 +407,11 @@ void TransfertQt::Echouer(std::string raison) {
     corps_.clear();
     corps_.shrink_to_fit();
     lu_ = 0;
-    Notifier(EtatErreur);
+    if (enExecution_) {
+        NotifierPlusTard(EtatErreur); // the states come from the event loop, never from Execute
+    } else {
+        Notifier(EtatErreur);
+    }
 }
 
 void TransfertQt::Terminer() {
@@ -627,7 +635,8 @@ bool TransfertQt::AnalyserEntetes() {
         return false;
     }
     if (delimitation_ == Delimitation::Longueur) {
-        corps_.reserve(static_cast<std::size_t>(annonce_));
+        // What is announced is not yet there: a lying server gets no more than this up front.
+        corps_.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(annonce_, MaxReserve)));
         GrandesPages(corps_);
     }
     phase_ =

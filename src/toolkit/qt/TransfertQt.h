@@ -39,6 +39,7 @@ inline constexpr int MaxRedirections = 5;
 // Largest header block and body accepted: beyond them a server could only exhaust memory.
 inline constexpr std::size_t MaxEntetes = 64 * 1024;
 inline constexpr std::uint64_t MaxCorps = std::uint64_t{1} << 30;
+inline constexpr std::uint64_t MaxReserve = std::uint64_t{256} << 20;
 
 // The certificates the transfers trust: the system's, which Qt loads as it needs them, plus
 // those of the PEM file named by MONVALOR_CERTIFICATS. Naming extra ones means naming the
@@ -99,6 +100,7 @@ private:
     std::shared_ptr<bool> vivant_;
     std::uint64_t generation_ = 0; // one per transfer: late events of an older one are dropped
     int enNotification_ = 0;
+    bool enExecution_ = false;
 
     Phase phase_ = Phase::Aucune;
     QUrl url_;
