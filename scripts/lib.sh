@@ -7,8 +7,10 @@ MONVALOR_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 PAQUETS_RUN=(cmake ninja-build g++ pkg-config qt6-base-dev libgl1-mesa-dev libxcb1-dev
              libxcb-xfixes0-dev fonts-liberation
              fonts-dejavu-core qt6-translations-l10n libssl-dev)
-# Packages for the test suites: GoogleTest, an X server and the tools that talk to it.
-PAQUETS_TEST=(googletest libgtest-dev xvfb xauth xclip xdotool x11-utils imagemagick libx11-dev)
+# Packages for the test suites: GoogleTest, an X server and the tools that talk to it; the
+# network tests' loopback server, its certificate, and curl for the download bench.
+PAQUETS_TEST=(googletest libgtest-dev xvfb xauth xclip xdotool x11-utils imagemagick libx11-dev
+              python3 openssl curl)
 
 installer_manquants() {
     local manquants=()

@@ -8,6 +8,7 @@
 #include "toolkit/qt/FormeQt.h"
 #include "toolkit/qt/ReglagesQt.h"
 #include "toolkit/qt/TexteQt.h"
+#include "toolkit/qt/TransfertQt.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -291,6 +292,9 @@ void InstallerServicesQt() {
     s.systeme = std::make_shared<SystemeQt>();
     s.reglages = std::make_shared<ReglagesQt>();
     s.dialogueFichier = std::make_shared<DialogueFichierQt>();
+    s.transferts = [autorites = std::make_shared<AutoritesCertification>()] {
+        return std::make_unique<TransfertQt>(DelaiReseauDefaut, autorites);
+    };
     s.application = InfosApplicationQt();
 }
 

@@ -1,0 +1,467 @@
+// The Qt transfer control against the loopback server (serveur.py), one way of failing or
+// succeeding per path. Run through avec_serveur.sh, which gives the ports and the certificate.
+#include "support/Erreur.h"
+#include "support/TexteSource.h"
+#include "toolkit/qt/TransfertQt.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace monvalor {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::map<std::string, int> Ports() {
+    std::map<std::string, int> ports;
+    const char* texte = std::getenv("MONVALOR_TEST_PORTS");
+    std::istringstream flux(texte ? texte : "");
+    std::string mot;
+    while (flux >> mot) {
+        const auto egal = mot.find('=');
+        ports[mot.substr(0, egal)] = std::stoi(mot.substr(egal + 1));
+    }
+    return ports;
+}
+
+int Port(const std::string& nom) {
+    static const std::map<std::string, int> ports = Ports();
+    const auto p = ports.find(nom);
+    return p == ports.end() ? 0 : p->second;
+}
+
+std::string Https(const std::string& chemin, const std::string& port = "https") {
+    return "https://127.0.0.1:" + std::to_string(Port(port)) + chemin;
+}
+
+// The server's body pattern: byte i is i % 251, every byte value up to 250 included.
+std::string Motif(std::size_t n) {
+    std::string s(n, '\0');
+    for (std::size_t i = 0; i < n; ++i) {
+        s[i] = static_cast<char>(i % 251);
+    }
+    return s;
+}
+
+std::string A(std::string_view ansi) {
+    return std::string(ansi);
+}
+
+// The description of the Erreur the call raised; "(none)" when it raised none.
+template <class F> std::string ErreurLeveeTexte(F&& f) {
+    try {
+        f();
+    } catch (const Erreur& e) {
+        return e.Description();
+    }
+    return "(none)";
+}
+
+// What a window sees of one Execute: the states in order, and the body as it takes it, some
+// while it arrives and the rest once complete.
+struct Deroulement {
+    std::vector<int> etats;
+    std::string corps;
+    std::size_t prisAvantLaFin = 0;
+    int receptions = 0;
+    bool finie = false;
+};
+
+bool Terminal(int e) {
+    return e == EtatReponseComplete || e == EtatErreur || e == EtatDeconnecte;
+}
+
+Deroulement Executer(TransfertQt& t, const std::string& url,
+                     const std::function<void(TransfertQt&, Deroulement&)>& pendant = {}) {
+    Deroulement d;
+    QEventLoop boucle;
+    t.SurEtat([&](int e) {
+        d.etats.push_back(e);
+        if (e == EtatReception) {
+            ++d.receptions;
+            const std::string morceau = t.GetChunk(1000);
+            EXPECT_LE(morceau.size(), 1000u);
+            d.corps += morceau;
+            d.prisAvantLaFin = d.corps.size();
+            if (pendant) {
+                pendant(t, d);
+            }
+        }
+        if (e == EtatReponseComplete) {
+            for (std::string c = t.GetChunk(4096); !c.empty(); c = t.GetChunk(4096)) {
+                d.corps += c;
+            }
+        }
+        if (Terminal(e)) {
+            d.finie = true;
+            boucle.quit();
+        }
+    });
+    t.Execute(url);
+    EXPECT_TRUE(d.etats.empty()) << "states come from the event loop, not from Execute";
+    QTimer::singleShot(30s, &boucle, &QEventLoop::quit);
+    if (!d.finie) {
+        boucle.exec();
+    }
+    t.SurEtat({});
+    return d;
+}
+
+class Transfert : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(Port("https"), 0) << "run through avec_serveur.sh";
+        setenv("MONVALOR_CERTIFICATS", std::getenv("MONVALOR_TEST_CERTIFICAT"), 1);
+    }
+    void TearDown() override { unsetenv("MONVALOR_CERTIFICATS"); }
+};
+
+struct Reussite {
+    const char* chemin;
+    std::size_t taille;
+    int receptionsMin;
+};
+
+TEST_F(Transfert, WholeBodiesArriveExactWhateverTheirFraming) {
+    const Reussite cas[] = {
+        {"/corps/10", 10, 1},       {"/corps/0", 0, 0},      {"/corps/300000", 300000, 1},
+        {"/ferme/70000", 70000, 1}, {"/ferme/0", 0, 0},      {"/morceaux/80000", 80000, 1},
+        {"/morceaux/1", 1, 1},      {"/lent/500/5", 500, 3}, {"/redir/5", 100, 1},
+    };
+    for (const Reussite& c : cas) {
+        SCOPED_TRACE(c.chemin);
+        TransfertQt t;
+        const Deroulement d = Executer(t, Https(c.chemin));
+        ASSERT_FALSE(d.etats.empty());
+        EXPECT_EQ(d.etats.front(), EtatConnexion);
+        EXPECT_EQ(d.etats.back(), EtatReponseComplete);
+        EXPECT_EQ(std::count(d.etats.begin(), d.etats.end(), EtatReponseComplete), 1);
+        EXPECT_NE(std::find(d.etats.begin(), d.etats.end(), EtatRequeteEnvoyee), d.etats.end());
+        EXPECT_GE(d.receptions, c.receptionsMin);
+        EXPECT_EQ(d.corps.size(), c.taille);
+        EXPECT_TRUE(d.corps == Motif(c.taille));
+        EXPECT_EQ(t.ResponseInfo(), "");
+        EXPECT_EQ(t.GetChunk(4096), "") << "the body was handed out once";
+        EXPECT_EQ(A(t.GetHeader().substr(0, 17)), "HTTP/1.1 200 OK\r\n");
+        if (c.taille > 0 && c.receptionsMin > 0) {
+            EXPECT_GT(d.prisAvantLaFin, 0u) << "GetChunk gives bytes while they arrive";
+        }
+    }
+}
+
+TEST_F(Transfert, ASlowBodyIsReportedAsItTrickles) {
+    TransfertQt t;
+    std::vector<std::size_t> recusAChaqueFois;
+    const Deroulement d = Executer(t, Https("/lent/600/6"), [&](TransfertQt&, Deroulement& e) {
+        recusAChaqueFois.push_back(e.corps.size());
+    });
+    EXPECT_EQ(d.etats.back(), EtatReponseComplete);
+    ASSERT_GE(recusAChaqueFois.size(), 4u);
+    EXPECT_LT(recusAChaqueFois.front(), 600u);
+    EXPECT_TRUE(std::is_sorted(recusAChaqueFois.begin(), recusAChaqueFois.end()));
+    EXPECT_EQ(d.corps, Motif(600));
+}
+
+struct Echec {
+    const char* nom;
+    std::string url;
+    std::string raison;
+};
+
+std::vector<Echec> Echecs() {
+    const std::string ferme = std::to_string(Port("ferme"));
+    const std::string http = "http://127.0.0.1:" + std::to_string(Port("http")) + "/corps/10";
+    return {
+        {"404 in HTTP/1.1", Https("/404"), A(u8"Le serveur a répondu 404 Not Found"_ansi)},
+        {"404 in HTTP/1.0", Https("/404-10"), A(u8"Le serveur a répondu 404 Not Found"_ansi)},
+        {"500", Https("/500"), A(u8"Le serveur a répondu 500 Internal Server Error"_ansi)},
+        {"reset mid-body", Https("/coupe/100000"),
+         A(u8"Transfert incomplet : 50000 octets reçus sur 100000 annoncés"_ansi)},
+        {"fewer bytes", Https("/moins/1000"),
+         A(u8"Transfert incomplet : 900 octets reçus sur 1000 annoncés"_ansi)},
+        {"more bytes", Https("/plus/1000"),
+         A(u8"Le serveur a envoyé plus d'octets que les 1000 annoncés"_ansi)},
+        {"close-delimited, reset", Https("/ferme-coupe/70000"),
+         A(u8"Transfert incomplet : la connexion a été coupée sans fin de session TLS après "
+           u8"70000 octets"_ansi)},
+        {"close-delimited, no close_notify", Https("/ferme-tcp/1000"),
+         A(u8"Transfert incomplet : la connexion a été coupée sans fin de session TLS après "
+           u8"1000 octets"_ansi)},
+        {"chunked cut", Https("/morceaux-coupe/80000"),
+         A(u8"Transfert incomplet : la connexion a été coupée après "_ansi)},
+        {"status not a number", Https("/statut-invalide"), A(u8"Réponse du serveur invalide"_ansi)},
+        {"no status line", Https("/sans-statut"), A(u8"Réponse du serveur invalide"_ansi)},
+        {"two lengths", Https("/longueurs/10"), A(u8"Réponse du serveur invalide"_ansi)},
+        {"length not a number", Https("/longueur-invalide"),
+         A(u8"Réponse du serveur invalide"_ansi)},
+        {"chunk size not hexadecimal", Https("/morceau-invalide"),
+         A(u8"Réponse du serveur invalide : morceau mal formé"_ansi)},
+        {"bytes after the last chunk", Https("/morceaux-plus/5000"),
+         A(u8"Le serveur a envoyé des octets après la fin du corps"_ansi)},
+        {"headers too long", Https("/entetes-longs"),
+         A(u8"Réponse du serveur invalide : en-têtes trop longs"_ansi)},
+        {"refused", "https://127.0.0.1:" + ferme + "/corps/10",
+         A(u8"Connexion refusée par 127.0.0.1:"_ansi) + ferme},
+        {"unknown host", "https://hote-inconnu.invalid/x",
+         A(u8"Serveur introuvable : hote-inconnu.invalid"_ansi)},
+        {"http", http, A(u8"Adresse refusée : seul https est accepté ("_ansi) + http + ")"},
+        {"ftp", "ftp://127.0.0.1/x",
+         A(u8"Adresse refusée : seul https est accepté (ftp://127.0.0.1/x)"_ansi)},
+        {"no host", "https:///corps/10", A(u8"Adresse invalide : https:///corps/10"_ansi)},
+        {"redirect to http", Https("/redir-http"),
+         A(u8"Redirection refusée vers une adresse qui n'est pas https : "_ansi) + http},
+        {"six redirects", Https("/redir/6"), A(u8"Trop de redirections (plus de 5)"_ansi)},
+    };
+}
+
+TEST_F(Transfert, EachFailureEndsInErrorWithItsFrenchReasonAndNothingComplete) {
+    for (const Echec& c : Echecs()) {
+        SCOPED_TRACE(c.nom);
+        TransfertQt t;
+        const Deroulement d = Executer(t, c.url);
+        ASSERT_FALSE(d.etats.empty());
+        EXPECT_EQ(d.etats.back(), EtatErreur);
+        EXPECT_EQ(std::count_if(d.etats.begin(), d.etats.end(), Terminal), 1);
+        EXPECT_EQ(t.ResponseInfo().substr(0, c.raison.size()), c.raison);
+        EXPECT_EQ(t.GetChunk(4096), "") << "nothing of a failed body is handed out";
+        // OpenURL fails alike, with the same text as its description.
+        TransfertQt u;
+        try {
+            const std::string corps = u.OpenURL(c.url);
+            ADD_FAILURE() << "OpenURL returned " << corps.size() << " bytes";
+        } catch (const Erreur& e) {
+            EXPECT_EQ(e.Description().substr(0, c.raison.size()), c.raison);
+            EXPECT_EQ(e.Description(), u.ResponseInfo());
+        }
+    }
+}
+
+TEST_F(Transfert, NothingIsFetchedOverHttpNorAfterARedirectToIt) {
+    TransfertQt t;
+    EXPECT_EQ(t.OpenURL(Https("/connexions-http")), "0");
+}
+
+TEST_F(Transfert, TimeOutsEndTheTransferWithTheirReason) {
+    struct Cas {
+        const char* nom;
+        std::string url;
+        std::string raison;
+    };
+    const Cas cas[] = {
+        {"server silent after the request", Https("/muet"),
+         A(u8"Le serveur n'a rien envoyé pendant 1,5 s"_ansi)},
+        {"whole body, connection never ended", Https("/attente-fin/100"),
+         A(u8"Le serveur n'a rien envoyé pendant 1,5 s"_ansi)},
+        {"no TLS answer", Https("/corps/10", "sourd"),
+         A(u8"Délai de connexion dépassé (1,5 s) : 127.0.0.1:"_ansi) +
+             std::to_string(Port("sourd"))},
+    };
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(c.nom);
+        TransfertQt t(1500ms);
+        const auto debut = std::chrono::steady_clock::now();
+        const Deroulement d = Executer(t, c.url);
+        const auto duree = std::chrono::steady_clock::now() - debut;
+        EXPECT_EQ(d.etats.back(), EtatErreur);
+        EXPECT_EQ(t.ResponseInfo(), c.raison);
+        EXPECT_GE(duree, 1400ms);
+        EXPECT_LT(duree, 10s);
+    }
+}
+
+TEST_F(Transfert, ACertificateNobodyVouchesForIsRefused) {
+    const std::string raison =
+        A(u8"Le certificat du serveur 127.0.0.1 n'est pas d'une autorité reconnue"_ansi);
+    for (const char* certificats : {"", "/nulle/part.pem"}) {
+        SCOPED_TRACE(certificats);
+        setenv("MONVALOR_CERTIFICATS", certificats, 1);
+        TransfertQt t;
+        const Deroulement d = Executer(t, Https("/corps/10"));
+        EXPECT_EQ(d.etats.back(), EtatErreur);
+        EXPECT_EQ(t.ResponseInfo(), raison);
+        EXPECT_EQ(d.corps, "");
+    }
+    unsetenv("MONVALOR_CERTIFICATS");
+    TransfertQt t;
+    EXPECT_EQ(ErreurLeveeTexte([&] { t.OpenURL(Https("/corps/10")); }), raison);
+
+    // Transfers sharing their certificates follow the variable from one to the next.
+    const auto autorites = std::make_shared<AutoritesCertification>();
+    const std::string bon = std::getenv("MONVALOR_TEST_CERTIFICAT");
+    for (const std::string& fichier : {bon, std::string(), std::string("/nulle/part.pem"), bon}) {
+        SCOPED_TRACE(fichier);
+        setenv("MONVALOR_CERTIFICATS", fichier.c_str(), 1);
+        TransfertQt u(DelaiReseauDefaut, autorites);
+        EXPECT_EQ(ErreurLeveeTexte([&] { u.OpenURL(Https("/corps/10")); }),
+                  fichier == bon ? "(none)" : raison);
+    }
+}
+
+TEST_F(Transfert, HeadersAsReceived) {
+    TransfertQt t;
+    EXPECT_EQ(t.OpenURL(Https("/corps/10")), Motif(10));
+    EXPECT_EQ(
+        t.GetHeader(),
+        "HTTP/1.1 200 OK\r\nContent-Length: 10\r\nContent-Type: application/octet-stream\r\n");
+    EXPECT_EQ(t.GetHeader("Content-Length:"), "10");
+    EXPECT_EQ(t.GetHeader("content-length"), "10");
+    EXPECT_EQ(t.GetHeader("Content-Type:"), "application/octet-stream");
+    EXPECT_EQ(t.GetHeader("Location:"), "");
+    EXPECT_EQ(t.GetHeader("HTTP/1.1 200 OK"), "") << "the status line is no header";
+    // A failed answer's headers stay readable: the window shows them.
+    EXPECT_THROW(t.OpenURL(Https("/404-10")), Erreur);
+    EXPECT_EQ(t.GetHeader(), "HTTP/1.0 404 Not Found\r\nContent-Length: 24\r\n");
+    // Chunked: no Content-Length to give.
+    EXPECT_EQ(t.OpenURL(Https("/morceaux/5000")), Motif(5000));
+    EXPECT_EQ(t.GetHeader("Content-Length:"), "");
+    EXPECT_EQ(t.GetHeader("Transfer-Encoding:"), "chunked");
+    // Lines ended by LF alone are given with CR LF; an interim answer is not kept.
+    EXPECT_EQ(t.OpenURL(Https("/lf/3")), Motif(3));
+    EXPECT_EQ(t.GetHeader(), "HTTP/1.1 200 OK\r\nContent-Length: 3\r\n");
+    EXPECT_EQ(t.OpenURL(Https("/continue/3")), Motif(3));
+    EXPECT_EQ(t.GetHeader(), "HTTP/1.1 200 OK\r\nContent-Length: 3\r\n");
+}
+
+TEST_F(Transfert, OpenUrlKeepsTheEventLoopRunning) {
+    TransfertQt t;
+    int tics = 0;
+    QTimer minuterie;
+    QObject::connect(&minuterie, &QTimer::timeout, [&] { ++tics; });
+    minuterie.start(50);
+    EXPECT_EQ(t.OpenURL(Https("/lent/500/5")), Motif(500));
+    EXPECT_GE(tics, 5);
+}
+
+TEST_F(Transfert, OpenUrlReturnsLargeBodiesWhole) {
+    TransfertQt t;
+    const std::string corps = t.OpenURL(Https("/corps/3000000"));
+    EXPECT_EQ(corps.size(), 3000000u);
+    EXPECT_TRUE(corps == Motif(3000000));
+}
+
+TEST_F(Transfert, CancelStopsTheTransferAndSaysSoLater) {
+    TransfertQt t;
+    bool arrete = false;
+    const Deroulement d = Executer(t, Https("/lent/500/5"), [&](TransfertQt& x, Deroulement&) {
+        if (!arrete) {
+            arrete = true;
+            x.Cancel();
+        }
+    });
+    EXPECT_EQ(d.etats.back(), EtatDeconnecte);
+    EXPECT_EQ(std::count(d.etats.begin(), d.etats.end(), EtatReponseComplete), 0);
+    EXPECT_EQ(t.ResponseInfo(), A(u8"Transfert arrêté"_ansi));
+    EXPECT_EQ(t.GetChunk(4096), "");
+    // Nothing runs any more: no state comes, and a second Cancel is harmless.
+    int etats = 0;
+    t.SurEtat([&](int) { ++etats; });
+    t.Cancel();
+    QEventLoop boucle;
+    QTimer::singleShot(900ms, &boucle, &QEventLoop::quit);
+    boucle.exec();
+    EXPECT_EQ(etats, 0);
+
+    // Stopped from a timer while OpenURL waits.
+    TransfertQt u;
+    QTimer::singleShot(200ms, [&] { u.Cancel(); });
+    EXPECT_EQ(ErreurLeveeTexte([&] { u.OpenURL(Https("/lent/500/5")); }),
+              A(u8"Transfert arrêté"_ansi));
+}
+
+TEST_F(Transfert, ANewExecuteReplacesTheRunningOneSilently) {
+    TransfertQt t;
+    t.Execute(Https("/lent/500/5"));
+    const Deroulement d = Executer(t, Https("/corps/10"));
+    EXPECT_EQ(d.etats.back(), EtatReponseComplete);
+    EXPECT_EQ(std::count_if(d.etats.begin(), d.etats.end(), Terminal), 1);
+    EXPECT_EQ(std::count(d.etats.begin(), d.etats.end(), EtatConnexion), 1);
+    EXPECT_EQ(d.corps, Motif(10));
+    // A stopped transfer's late EtatDeconnecte does not reach the one that follows.
+    t.Execute(Https("/lent/500/5"));
+    t.Cancel();
+    const Deroulement apres = Executer(t, Https("/corps/10"));
+    EXPECT_EQ(apres.etats.back(), EtatReponseComplete);
+    EXPECT_EQ(std::count_if(apres.etats.begin(), apres.etats.end(), Terminal), 1);
+    // An OpenURL replaced from inside its wait fails as stopped; the new transfer goes on.
+    TransfertQt u;
+    Deroulement nouveau;
+    QEventLoop fin;
+    QTimer::singleShot(200ms, [&] {
+        u.SurEtat([&](int e) {
+            nouveau.etats.push_back(e);
+            if (Terminal(e)) {
+                fin.quit();
+            }
+        });
+        u.Execute(Https("/corps/10"));
+    });
+    EXPECT_EQ(ErreurLeveeTexte([&] { u.OpenURL(Https("/lent/500/5")); }),
+              A(u8"Transfert arrêté"_ansi));
+    if (nouveau.etats.empty() || !Terminal(nouveau.etats.back())) {
+        QTimer::singleShot(10s, &fin, &QEventLoop::quit);
+        fin.exec();
+    }
+    ASSERT_FALSE(nouveau.etats.empty());
+    EXPECT_EQ(nouveau.etats.back(), EtatReponseComplete);
+    EXPECT_EQ(u.GetChunk(100), Motif(10));
+}
+
+TEST_F(Transfert, TheControlMayBeDestroyedFromItsOwnReceiver) {
+    for (const char* chemin : {"/lent/500/5", "/corps/10", "/404", "/muet"}) {
+        SCOPED_TRACE(chemin);
+        auto t = std::make_unique<TransfertQt>(1000ms);
+        QEventLoop boucle;
+        int etats = 0;
+        t->SurEtat([&](int e) {
+            ++etats;
+            if (e == EtatReception || Terminal(e)) {
+                t.reset();
+                boucle.quit();
+            }
+        });
+        t->Execute(Https(chemin));
+        QTimer::singleShot(10s, &boucle, &QEventLoop::quit);
+        boucle.exec();
+        EXPECT_EQ(t, nullptr);
+        const int vus = etats;
+        QCoreApplication::processEvents();
+        EXPECT_EQ(etats, vus);
+    }
+    // Stopped, then destroyed: the EtatDeconnecte still queued never comes.
+    {
+        auto t = std::make_unique<TransfertQt>();
+        QEventLoop boucle;
+        int etats = 0;
+        t->SurEtat([&](int e) {
+            ++etats;
+            if (e == EtatReception) {
+                t->Cancel();
+                t.reset();
+                QTimer::singleShot(300ms, &boucle, &QEventLoop::quit);
+            }
+        });
+        t->Execute(Https("/lent/500/5"));
+        QTimer::singleShot(10s, &boucle, &QEventLoop::quit);
+        boucle.exec();
+        EXPECT_EQ(t, nullptr);
+        EXPECT_EQ(etats, 3) << "3, 6, 8 and nothing after";
+    }
+    // And while OpenURL waits.
+    auto t = std::make_unique<TransfertQt>();
+    QTimer::singleShot(200ms, [&] { t.reset(); });
+    EXPECT_EQ(ErreurLeveeTexte([&] { t->OpenURL(Https("/lent/500/5")); }),
+              A(u8"Transfert arrêté"_ansi));
+}
+
+} // namespace
+} // namespace monvalor
