@@ -9,6 +9,11 @@
 // One request per connection (Connection: close); chunked and close-delimited bodies; up to
 // five redirects, never to http. Certificates: the system's, plus those of the PEM file named
 // by MONVALOR_CERTIFICATS.
+//
+// While OpenURL waits, the states go to it and not to the receiver: a window's handler would
+// otherwise take the body's chunks from under it. A new Execute or OpenURL replaces the
+// transfer in progress without a state for the old one (an OpenURL so replaced fails as
+// stopped). After a failure or a stop, nothing of the body is handed out.
 #pragma once
 
 #include "platform/Transfert.h"
