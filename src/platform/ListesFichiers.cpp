@@ -131,7 +131,7 @@ void ListeLecteurs::Rafraichir() {
 
 ListeDossiers::ListeDossiers() {
     try {
-        Aller(Volumes().RepertoireCourant());
+        Aller(Volumes().RepertoireCourant(), Volumes().Lecteurs());
     } catch (const Erreur&) {
         // An unreadable start shows nothing until the list is given a folder.
         chemin_ = Volumes().RepertoireCourant();
@@ -150,7 +150,8 @@ std::size_t ListeDossiers::IndiceCourant() const {
 
 void ListeDossiers::DefinirChemin(const std::string& texte) {
     std::string cible;
-    for (const Volume& v : Volumes().Lecteurs()) {
+    const std::vector<Volume> lecteurs = Volumes().Lecteurs();
+    for (const Volume& v : lecteurs) {
         if (TexteLecteur(v) == texte) {
             const auto it = dernierParLecteur_.find(v.racine);
             cible = it != dernierParLecteur_.end() ? it->second : v.racine;
@@ -162,7 +163,7 @@ void ListeDossiers::DefinirChemin(const std::string& texte) {
     if (cible == chemin_) {
         return;
     }
-    Aller(cible);
+    Aller(cible, lecteurs);
     if (surChangement) {
         surChangement();
     }
@@ -174,7 +175,7 @@ void ListeDossiers::Ouvrir(std::size_t indice) {
     }
 }
 
-void ListeDossiers::Aller(const std::string& chemin) {
+void ListeDossiers::Aller(const std::string& chemin, const std::vector<Volume>& lecteurs) {
     std::vector<std::string> sous = Volumes().SousDossiers(chemin);
     std::vector<std::pair<std::string, std::string>> tries;
     tries.reserve(sous.size());
@@ -183,7 +184,6 @@ void ListeDossiers::Aller(const std::string& chemin) {
     }
     std::sort(tries.begin(), tries.end());
 
-    const std::vector<Volume> lecteurs = Volumes().Lecteurs();
     const Volume* lecteur = LecteurDe(lecteurs, chemin);
     std::vector<EntreeDossier> entrees;
     // The root, then each folder on the way down, each one level further in.

@@ -75,7 +75,8 @@ public:
     std::function<void()> surChangement;
 
 private:
-    void Aller(const std::string& chemin);
+    // The drives are read once per move, by the caller.
+    void Aller(const std::string& chemin, const std::vector<Volume>& lecteurs);
 
     std::string chemin_;
     std::vector<EntreeDossier> entrees_;

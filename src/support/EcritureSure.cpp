@@ -87,4 +87,15 @@ void EcritureSure::Abandonner() noexcept {
     fs::remove(temporaire_, erreur);
 }
 
+bool RemplacerFichier(const fs::path& cible, std::string_view octets) noexcept {
+    try {
+        EcritureSure ecriture(cible);
+        ecriture.Ecrire(octets);
+        ecriture.Valider();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
 } // namespace monvalor

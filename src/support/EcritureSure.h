@@ -31,4 +31,7 @@ private:
     int fd_ = -1;
 };
 
+// Replaces the file with the bytes in one step; false, the file untouched, when it cannot.
+bool RemplacerFichier(const std::filesystem::path& cible, std::string_view octets) noexcept;
+
 } // namespace monvalor

@@ -24,7 +24,7 @@ enum NumeroErreur : int {
     ErrPermission = 70,
     ErrAccesChemin = 75,
     ErrCheminIntrouvable = 76,
-    ErrObjetNonDefini = 91, // an object variable that refers to nothing
+    ErrObjetNonDefini = 91,   // an object variable that refers to nothing
     ErrValeurPropriete = 380, // a property refuses the value
 };
 

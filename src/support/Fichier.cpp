@@ -151,18 +151,6 @@ bool LectureSeule(const fs::file_status& etat) {
     return (etat.permissions() & kEcriture) == fs::perms::none;
 }
 
-// The file replaced by the bytes: until they are all on the disk the old file is whole.
-bool EcrireParRemplacement(const fs::path& cible, std::string_view octets) {
-    try {
-        EcritureSure ecriture(cible);
-        ecriture.Ecrire(octets);
-        ecriture.Valider();
-        return true;
-    } catch (const Erreur&) {
-        return false;
-    }
-}
-
 // Appends the bytes; on a failure the file is cut back to what it held, or removed when the
 // append created it.
 bool EcrireALaFin(const fs::path& cible, std::string_view octets, bool existait) {
@@ -357,7 +345,7 @@ void Fichier::Decharger(std::string_view Buffer, std::int16_t pMode) {
     }
     const fs::file_status apres = fs::status(cible, erreur);
     const bool ok = (!existait || (!LectureSeule(apres) && systeme::Inscriptible(cible))) &&
-                    EcrireParRemplacement(cible, octets);
+                    RemplacerFichier(cible, octets);
     if (!ok) {
         // As it was: its read-only state too.
         if (existait) {

@@ -224,18 +224,6 @@ bool LireOctets(const fs::path& chemin, std::string& octets) {
     }
 }
 
-// Replaces the file with the bytes; the old file stays whole until the new one is on the disk.
-bool RemplacerFichier(const fs::path& cible, std::string_view octets) {
-    try {
-        EcritureSure ecriture(cible);
-        ecriture.Ecrire(octets);
-        ecriture.Valider();
-        return true;
-    } catch (const Erreur&) {
-        return false;
-    }
-}
-
 bool Inscriptible(const fs::path& chemin, const fs::file_status& etat) {
     // A file without any write permission is a read-only file, whoever asks.
     constexpr auto kEcriture =
