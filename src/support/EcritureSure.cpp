@@ -70,7 +70,7 @@ void EcritureSure::Valider() {
         ok = !erreur;
     }
     if (!ok) {
-        fs::remove(temporaire_, erreur);
+        Effacer();
         throw Erreur(ErrAccesChemin);
     }
     fs::path repertoire = cible_.parent_path();
@@ -83,6 +83,10 @@ void EcritureSure::Abandonner() noexcept {
     }
     systeme::Fermer(fd_);
     fd_ = -1;
+    Effacer();
+}
+
+void EcritureSure::Effacer() noexcept {
     std::error_code erreur;
     fs::remove(temporaire_, erreur);
 }

@@ -26,6 +26,8 @@ public:
     void Abandonner() noexcept;
 
 private:
+    void Effacer() noexcept;
+
     std::filesystem::path cible_;
     std::filesystem::path temporaire_;
     int fd_ = -1;
