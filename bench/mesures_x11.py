@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Measures Monvalor as a user meets it, on a private Xvfb: start-up time to the first window,
 copy-to-taken latency over 20 copies, CPU over 10 s with an empty clipboard, a 10 MB text and
-an image, typing while a frozen program owns the clipboard, the end of a second start, and
-resident memory. Each figure is printed beside a reference measured in the same run and the
+an image, typing while a frozen program owns the clipboard, the end of a second start,
+resident memory, and the latency again while the update check downloads 50 MB from a loopback
+server (tests/reseau/serveur.py, with a certificate made for the run). Each figure is printed beside a reference measured in the same run and the
 project's target; given a second build (for instance the current main), it is measured in the
 same run too, in its own column.
 
@@ -189,14 +190,62 @@ class Essai:
         pris = int(lignes(self.journal)[-1].split("\t")[0]) / 1000
         return (fin - pris) * 1000, (fin - t0) * 1000
 
-    def mesurer(self, gros, image):
+    def pendant_telechargement(self, site):
+        """Copy-to-taken latencies while "Mise à jour" downloads an updater of 50 MB that the
+        server sends in bursts over about 15 s; None when no download window appears (a build
+        without the update check)."""
+        self.env.update(site)
+        self.prog = self.lancer()
+        try:
+            if not attendre(lambda: fenetres("^À propos de Monvalor$")):
+                raise SystemExit("the About window did not appear")
+            apropos = fenetres("^À propos de Monvalor$")[0]
+            subprocess.run(["xdotool", "mousemove", "--window", apropos, "40", "88", "click",
+                            "1"], check=True)
+            # While the About window is open, the window called "Monvalor" is the question.
+            if not attendre(lambda: fenetres("^Monvalor$"), limite=10):
+                return None
+            subprocess.run(["xdotool", "windowfocus", "--sync", fenetres("^Monvalor$")[0]],
+                           check=True)
+            subprocess.run(["xdotool", "key", "--clearmodifiers", "Return"], check=True)
+            if not attendre(lambda: fenetres("^Téléchargement$"), limite=10):
+                return None
+            return self.latences()
+        finally:
+            self.arreter()
+
+    def mesurer(self, gros, image, site):
         f = {"demarrage": self.demarrages()}
         f["latences"] = self.latences()
         f.update(self.cpu(gros, image))
         f["muet"] = self.frappe_sous_muet()
         f["second"], f["second_total"] = self.second_demarrage()
         self.arreter()
+        f["telechargement"] = self.pendant_telechargement(site)
         return f
+
+
+def demarrer_site(travail):
+    """The loopback update site: a version file announcing a newer version whose updater is a
+    50 MB body sent in 100 bursts, 150 ms apart. Returns the server and the environment that
+    points Monvalor at it."""
+    certificat, cle = os.path.join(travail, "certificat.pem"), os.path.join(travail, "cle.pem")
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
+                    "ec_paramgen_curve:prime256v1", "-nodes", "-days", "1", "-subj",
+                    "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1", "-keyout", cle,
+                    "-out", certificat], check=True, capture_output=True)
+    site = os.path.join(travail, "site")
+    os.makedirs(site)
+    ici = os.path.dirname(os.path.abspath(__file__))
+    serveur = subprocess.Popen([sys.executable, os.path.join(ici, "..", "tests", "reseau",
+                                                             "serveur.py"), certificat, cle, site,
+                                os.path.join(travail, "requetes")],
+                               stdout=subprocess.PIPE, text=True)
+    ports = dict(p.split("=") for p in serveur.stdout.readline().split())
+    adresse = "https://127.0.0.1:%s" % ports["https"]
+    with open(os.path.join(site, "version.txt"), "w") as f:
+        f.write("Version 99.0\r\n%s/lent/50000000/100\r\nNouvelle version\r\n" % adresse)
+    return serveur, {"MONVALOR_SITE": adresse + "/site", "MONVALOR_CERTIFICATS": certificat}
 
 
 def main():
@@ -241,8 +290,13 @@ def main():
         cpu_x = cpu_sur(xvfb.pid, 5)
         rss_x = rss_mio(xvfb.pid)
 
-        resultats = [Essai(p, muet, travail, "essai%d" % i).mesurer(gros, image)
-                     for i, p in enumerate(programmes)]
+        serveur, site = demarrer_site(travail)
+        try:
+            resultats = [Essai(p, muet, travail, "essai%d" % i).mesurer(gros, image, site)
+                         for i, p in enumerate(programmes)]
+        finally:
+            serveur.kill()
+            serveur.wait()
 
         def ms(v):
             return "not taken" if v is None else f"{v:.1f} ms"
@@ -262,6 +316,9 @@ def main():
             ("typing, frozen owner, median", lambda r: ms(r["muet"]), "", "< 200 ms"),
             ("second start ends after 0 taken", lambda r: ms(r["second"]), "", "< 300 ms"),
             ("second start, whole", lambda r: ms(r["second_total"]), "", "—"),
+            ("copy-to-taken latency during a download, median",
+             lambda r: ms(r["telechargement"] and statistics.median(r["telechargement"])), "",
+             "<= 50 ms"),
             ("resident memory", lambda r: f"{r['rss']:.1f} MiB", f"{rss_x:.1f} MiB (Xvfb)",
              "< 60 MiB"),
         ]

@@ -2,7 +2,9 @@
 # Runs a program beside the loopback test server, with a certificate made for this run only.
 #   avec_serveur.sh PROGRAM [ARGS...]
 # The program finds the server's ports in MONVALOR_TEST_PORTS ("https=P http=P ferme=P
-# sourd=P") and the certificate to trust in MONVALOR_TEST_CERTIFICAT.
+# sourd=P") and the certificate to trust in MONVALOR_TEST_CERTIFICAT. The server's /site/ paths
+# serve the files of the folder MONVALOR_TEST_SITE; it notes each path asked in the file
+# MONVALOR_TEST_REQUETES.
 set -euo pipefail
 ICI="$(cd "$(dirname "$0")" && pwd)"
 PROGRAMME="${1:?usage: avec_serveur.sh PROGRAM [ARGS...]}"
@@ -23,7 +25,11 @@ openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 
     -keyout "$TRAVAIL/cle.pem" -out "$TRAVAIL/certificat.pem" 2>"$TRAVAIL/openssl.log" ||
     { cat "$TRAVAIL/openssl.log" >&2; exit 1; }
 
-python3 "$ICI/serveur.py" "$TRAVAIL/certificat.pem" "$TRAVAIL/cle.pem" >"$TRAVAIL/ports" &
+export MONVALOR_TEST_SITE="$TRAVAIL/site" MONVALOR_TEST_REQUETES="$TRAVAIL/requetes"
+mkdir "$MONVALOR_TEST_SITE"
+: >"$MONVALOR_TEST_REQUETES"
+python3 "$ICI/serveur.py" "$TRAVAIL/certificat.pem" "$TRAVAIL/cle.pem" "$MONVALOR_TEST_SITE" \
+    "$MONVALOR_TEST_REQUETES" >"$TRAVAIL/ports" &
 SERVEUR_PID=$!
 for _ in $(seq 1 100); do
     [ -s "$TRAVAIL/ports" ] && break

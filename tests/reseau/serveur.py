@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Loopback HTTP/HTTPS server of the network tests: each path is one way a server behaves.
 
-    serveur.py CERTIFICAT CLE
+    serveur.py CERTIFICAT CLE [SITE JOURNAL]
 
 Listens on 127.0.0.1, ephemeral ports, and prints one line once ready:
     https=PORT http=PORT ferme=PORT sourd=PORT
@@ -32,6 +32,9 @@ the tests can check them exactly. Paths on the https port (N a byte count):
     /redir/K          K redirects (relative addresses), then /corps/100
     /redir-http       a redirect to the http port
     /connexions-http  how many connections the http port has taken, as the body
+    /site/NOM         the file NOM of the folder SITE, whole; 404 when it is not there
+    /site-lent/NOM    the same in 10 pieces 150 ms apart
+Every path asked on the https port is appended to JOURNAL, one per line.
 The http port answers anything with a 200.
 """
 import os, socket, ssl, struct, sys, threading, time
@@ -39,6 +42,7 @@ import os, socket, ssl, struct, sys, threading, time
 HOTE = "127.0.0.1"
 compte_http = 0
 verrou = threading.Lock()
+site = journal = None
 
 
 def motif(n, debut=0):
@@ -129,6 +133,9 @@ def servir_https(conn, ports):
     if chemin is None:
         conn.close()
         return
+    if journal:
+        with verrou, open(journal, "a") as f:
+            f.write(chemin + "\n")
     parties = chemin.strip("/").split("/")
     mode = parties[0]
     n = int(parties[1]) if len(parties) > 1 and parties[1].isdigit() else 0
@@ -226,6 +233,22 @@ def servir_https(conn, ports):
         envoyer(conn, tete("302 Found", ["Location: http://%s:%d/corps/10" % (HOTE, ports["http"]),
                                          "Content-Length: 0"]))
         fermer(conn)
+    elif mode in ("site", "site-lent") and site and len(parties) == 2:
+        try:
+            with open(os.path.join(site, os.path.basename(parties[1])), "rb") as f:
+                contenu = f.read()
+        except OSError:
+            page = b"introuvable"
+            envoyer(conn, tete("404 Not Found", ["Content-Length: %d" % len(page)]) + page)
+            fermer(conn)
+            return
+        envoyer(conn, tete("200 OK", ["Content-Length: %d" % len(contenu)]))
+        pas = max(len(contenu) // 10, 1) if mode == "site-lent" else max(len(contenu), 1)
+        for debut in range(0, len(contenu), pas):
+            if mode == "site-lent":
+                time.sleep(0.15)
+            envoyer(conn, contenu[debut:debut + pas])
+        fermer(conn)
     elif mode == "connexions-http":
         with verrou:
             texte = str(compte_http).encode()
@@ -263,7 +286,10 @@ def accueillir(ecoute, traiter):
 
 
 def main():
+    global site, journal
     certificat, cle = sys.argv[1], sys.argv[2]
+    if len(sys.argv) > 4:
+        site, journal = sys.argv[3], sys.argv[4]
     contexte = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     contexte.load_cert_chain(certificat, cle)
 
