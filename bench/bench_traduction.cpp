@@ -2,7 +2,7 @@
 // its look-ups may cost: a window of n controls makes at most 3n + 2 look-ups, each at worst an
 // existence test and two INI reads (a key the program's file lacks). Both figures come from
 // the same run, with files of the size of the shipped ones. The target is under 2 ms per
-// translation.
+// translation; it is measured a second time with the files where a package installs them.
 //
 // Built with the Qt windows, it translates the real window (or Qt widgets with the same
 // controls when the About window is not part of the build); without them, a window of plain
@@ -78,12 +78,31 @@ int main() {
         n * 10, [&] { puits = LireTraduction("frmAbout", "cmdSysInfo").size(); });
     static_cast<void>(puits);
 
+    // The same files installed, as a package lays them: nothing beside the program, no user
+    // files, an English locale.
+    const fs::path langues = dossier / "share" / "monvalor" / "lang" / "en";
+    fs::create_directories(langues);
+    fs::create_directories(dossier / "bin");
+    for (const char* nom : {"Monvalor.lng", "Shared.lng"}) {
+        fs::rename(dossier / nom, langues / nom);
+    }
+    Plateforme().application.repertoire = (dossier / "bin").string();
+    Plateforme().application.repertoireDonneesInstallees = (dossier / "share").string();
+    const std::string maison = (dossier / "home").string();
+    Plateforme().environnement = [&maison](const char* nom) {
+        const std::string_view v(nom);
+        return std::string(v == "HOME" ? maison : v == "LANG" ? "en_GB.UTF-8" : "");
+    };
+    const double installee = MicrosecondesParAppel(n, [&] { TraduireFormulaire(about); });
+
     const int controles = static_cast<int>(ConceptionAbout.controles.size());
     const int budget = 3 * controles + 2;
     std::printf("%-48s %12s\n", "case", "us/call");
     std::printf("%-48s %12.2f\n", "one INI read (Value, key present)", lecture);
     std::printf("%-48s %12.2f\n", "one look-up falling through to Shared.lng", recherche);
     std::printf("%-48s %12.2f  (target under 2000)\n", "translation of frmAbout", traduction);
+    std::printf("%-48s %12.2f  (target under 2000)\n", "the same, files installed, English locale",
+                installee);
     std::printf("ratio to %d worst-case look-ups (3n + 2, n = %d): %.2f\n", budget, controles,
                 traduction / (budget * recherche));
     std::printf("ratio to %d INI reads: %.2f\n", budget, traduction / (budget * lecture));

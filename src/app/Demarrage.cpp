@@ -98,6 +98,8 @@ int Demarrer(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Monvalor"));
     QApplication::setOrganizationName(QStringLiteral("Monvalor"));
     QApplication::setApplicationVersion(QStringLiteral(MONVALOR_VERSION));
+    // The desktop entry the package installs, so that the desktop shows its name and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.monvalor.Monvalor"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/monvalor/monvalor.png")));
     // Closing the main window ends the program through its unload step, not through Qt.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -1,6 +1,15 @@
-// Translations from the language files that lie beside the program: "<title>.lng" first, when
-// it exists, then "Shared.lng". Both are INI files whose sections are window names. Nothing is
-// cached, so a file edited while the program runs takes effect at the next look-up.
+// Translations from language files: "<title>.lng" first, when it exists, then "Shared.lng".
+// Both are INI files whose sections are window names. They are read from the first of these
+// folders that holds either of them:
+//   1. the program's own folder (a portable copy, and the only place on Windows);
+//   2. the user's "$XDG_DATA_HOME/monvalor" (by default "~/.local/share/monvalor"), whatever
+//      the locale;
+//   3. the installed "<data folder>/monvalor/lang/<language>", the language taken from the
+//      first of LC_ALL, LC_MESSAGES and LANG that is set ("en" for "en_GB.UTF-8"); none for
+//      French, "C" or "POSIX".
+// The folder that has files answers alone: folders are not mixed key by key, so that a window
+// never shows two languages. With no folder, the French texts stay. Nothing is cached, so a
+// file edited while the program runs takes effect at the next look-up.
 #pragma once
 
 #include <string>
@@ -10,8 +19,8 @@ namespace monvalor {
 
 class Fenetre;
 
-// The translation of the key in the section, or "" when neither file gives one (an empty
-// value counts as none).
+// The translation of the key in the section, or "" when neither file of the folder in use
+// gives one (an empty value counts as none).
 std::string LireTraduction(std::string_view section, std::string_view cle);
 
 // As LireTraduction, but the key itself when nothing is found: messages stay in French.

@@ -121,6 +121,7 @@ Services ServicesInertes() {
         return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
             .count();
     };
+    s.environnement = [](const char*) { return std::string(); };
     return s;
 }
 

@@ -63,6 +63,10 @@ struct InfosApplication {
     int versionRevision = 0;
     std::string description;
     std::string copyright;
+    // The system's shared data folder the program was built to be installed with
+    // ("/usr/share"), where its language files lie under "monvalor/lang/<language>"; "" when
+    // there is none.
+    std::string repertoireDonneesInstallees;
 };
 
 // Runs programs, opens documents, ends the program.
@@ -213,6 +217,9 @@ struct Services {
         signature;
     // Seconds on a monotonic clock: durations, never the time of day.
     std::function<double()> horloge;
+    // The value of one of the process's environment variables, as the system's bytes; "" when
+    // it is not set.
+    std::function<std::string(const char* nom)> environnement;
     // Makes the HTTP transfer control of each download window that loads.
     std::function<std::unique_ptr<ITransfert>()> transferts;
     InfosApplication application;
@@ -225,7 +232,7 @@ struct Services {
 // The services in force. Never null members: each defaults to an inert implementation
 // (forms in memory, empty clipboard, silent message box answering OK, in-memory settings
 // store, empty registry, no drive, a file dialog that is always cancelled, transfers that
-// always fail, no signature ever valid).
+// always fail, no signature ever valid, no environment variable set).
 Services& Plateforme();
 // Puts the inert defaults back, with no file number open (tests).
 void ReinitialiserServices();

@@ -3,7 +3,8 @@
 
 namespace monvalor {
 
-// Installs this system's registry, drives and signature check into the platform services.
+// Installs this system's registry, drives, signature check and environment into the platform
+// services.
 void InstallerServicesSysteme();
 
 } // namespace monvalor

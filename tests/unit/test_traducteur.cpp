@@ -4,6 +4,9 @@
 #include "Doubles.h"
 
 #include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
 
 using namespace monvalor;
 using namespace monvalor::test;
@@ -118,4 +121,117 @@ TEST_F(Traducteur, AWindowThatCannotBeLoadedIsLeftAlone) {
     FenetreEssai f(kEssai);
     TraduireFormulaire(f);
     EXPECT_FALSE(f.EstChargee());
+}
+
+namespace {
+
+// The folders an installed program may read, under a root of the test's folder.
+class DossiersLangue : public Traducteur {
+protected:
+    std::map<std::string, std::string> variables;
+    std::filesystem::path racine;
+
+    void SetUp() override {
+        Traducteur::SetUp();
+        Plateforme().environnement = [this](const char* nom) {
+            const auto it = variables.find(nom);
+            return it == variables.end() ? std::string() : it->second;
+        };
+        Racine("0");
+    }
+    // Starts afresh under another root: the program in "bin", the data folder "share".
+    void Racine(const std::string& nom) {
+        racine = dossier.Chemin() / nom;
+        std::filesystem::create_directories(racine / "bin");
+        Plateforme().application.repertoire = Chemin("bin");
+        Plateforme().application.repertoireDonneesInstallees = Chemin("share");
+    }
+    std::string Chemin(const std::string& relatif) const { return (racine / relatif).string(); }
+    void Poser(const std::string& relatif, const char* fichier, const std::string& contenu) {
+        std::filesystem::create_directories(Chemin(relatif));
+        EcrireFichier(Chemin(relatif + "/" + fichier), contenu);
+    }
+};
+
+std::string Legende(const std::string& texte) {
+    return "[frmAbout]\nCaption=" + texte + "\n";
+}
+
+} // namespace
+
+TEST_F(DossiersLangue, TheFirstFolderWithFilesAnswersAlone) {
+    struct Cas {
+        const char* nom;
+        std::vector<std::string> dossiers; // which folders hold files
+        std::map<std::string, std::string> variables;
+        const char* attendu;
+    };
+    const std::map<std::string, std::string> en = {{"LANG", "en_GB.UTF-8"}};
+    const Cas cas[] = {
+        {"beside the program wins", {"bin", "home", "en"}, en, "bin"},
+        {"the user's folder before the installed one", {"home", "en"}, en, "home"},
+        {"the user's folder whatever the locale",
+         {"home", "en"},
+         {{"LANG", "fr_FR.UTF-8"}},
+         "home"},
+        {"XDG_DATA_HOME before HOME", {"xdg", "home"}, {{"XDG_DATA_HOME", "@xdg"}}, "xdg"},
+        {"a relative XDG_DATA_HOME is ignored",
+         {"xdg", "home"},
+         {{"XDG_DATA_HOME", "xdg"}},
+         "home"},
+        {"the locale's language", {"en", "de"}, en, "en"},
+        {"LC_ALL beats LANG", {"en", "de"}, {{"LC_ALL", "de_DE"}, {"LANG", "en"}}, "de"},
+        {"LC_MESSAGES beats LANG", {"en", "de"}, {{"LC_MESSAGES", "de"}, {"LANG", "en"}}, "de"},
+        {"an empty LC_ALL is not set", {"en", "de"}, {{"LC_ALL", ""}, {"LANG", "de"}}, "de"},
+        {"C set first counts", {"en"}, {{"LC_ALL", "C"}, {"LANG", "en"}}, ""},
+        {"C.UTF-8", {"en"}, {{"LANG", "C.UTF-8"}}, ""},
+        {"POSIX", {"en"}, {{"LANG", "POSIX"}}, ""},
+        {"French keeps the program's texts", {"en", "fr"}, {{"LANG", "fr_CA.UTF-8"}}, ""},
+        {"no locale", {"en"}, {}, ""},
+        {"a language without files", {"en"}, {{"LANG", "es_ES.UTF-8"}}, ""},
+        {"not a language name", {"en"}, {{"LANG", "../lang/en"}}, ""},
+        // The user's folder has files, not this key: the installed ones are not mixed in.
+        {"no mixing", {"home-other-key", "en"}, en, ""},
+    };
+    int n = 0;
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(c.nom);
+        Racine(std::to_string(++n));
+        variables = c.variables;
+        for (auto& [nom, valeur] : variables) {
+            if (valeur.starts_with('@')) {
+                valeur = Chemin(valeur.substr(1));
+            }
+        }
+        variables.emplace("HOME", Chemin("home"));
+        for (const std::string& d : c.dossiers) {
+            // Either file of a folder makes it count.
+            if (d == "bin") {
+                Poser("bin", "Shared.lng", Legende(d));
+            } else if (d == "xdg") {
+                Poser("xdg/monvalor", "Shared.lng", Legende(d));
+            } else if (d == "home") {
+                Poser("home/.local/share/monvalor", "Monvalor.lng", Legende(d));
+            } else if (d == "home-other-key") {
+                Poser("home/.local/share/monvalor", "Shared.lng", "[frmAbout]\ncmdOK=OK\n");
+            } else {
+                Poser("share/monvalor/lang/" + d, "Monvalor.lng", Legende(d));
+            }
+        }
+        EXPECT_EQ(LireTraduction("frmAbout", "Caption"), c.attendu);
+    }
+}
+
+TEST_F(DossiersLangue, AnInstalledFolderReadsBothFilesAndNeedsTheBuildsDataFolder) {
+    variables = {{"LANG", "en_GB.UTF-8"}};
+    Poser("share/monvalor/lang/en", "Monvalor.lng", Legende("About"));
+    Poser("share/monvalor/lang/en", "Shared.lng", "[frmAbout]\ncmdOK=Fine\n");
+    EXPECT_EQ(LireTraduction("frmAbout", "Caption") + LireTraduction("frmAbout", "cmdOK"),
+              "AboutFine");
+    Poser("share/monvalor/lang/en", "Shared.lng", "[frm]\nCaption=Window\n");
+    FenetreEssai f(kEssai);
+    TraduireFormulaire(f);
+    EXPECT_EQ(Forme(f).Legende(), "Window");
+    Plateforme().application.repertoireDonneesInstallees.clear();
+    EXPECT_EQ(LireTraduction("frmAbout", "Caption"), "");
 }

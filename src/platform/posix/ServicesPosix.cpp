@@ -5,12 +5,19 @@
 #include "platform/posix/RegistrePosix.h"
 #include "platform/posix/VolumesPosix.h"
 
+#include <cstdlib>
+#include <string>
+
 namespace monvalor {
 
 void InstallerServicesSysteme() {
     Plateforme().registre = std::make_shared<RegistrePosix>();
     Plateforme().volumes = std::make_shared<VolumesPosix>();
     Plateforme().signature = SignatureValable;
+    Plateforme().environnement = [](const char* nom) {
+        const char* valeur = std::getenv(nom);
+        return std::string(valeur ? valeur : "");
+    };
 }
 
 } // namespace monvalor

@@ -281,6 +281,8 @@ InfosApplication InfosApplicationQt() {
     infos.versionRevision = MONVALOR_VERSION_PATCH;
     infos.description = "Logiciel de conversion Franc/Euro, Euro/Franc, TVA, prix TTC, HT.";
     infos.copyright = std::string(u8"Copyright © 2026 Monvalor"_ansi);
+    infos.repertoireDonneesInstallees =
+        DepuisQString(QString::fromUtf8(MONVALOR_REPERTOIRE_DONNEES));
     return infos;
 }
 
