@@ -1,6 +1,6 @@
 // The update check over the transfer double: the version file, the question, the download, the
 // signature, and every way it stops without starting anything.
-#include "dialogs/clsB64.h"
+#include "support/Chaines.h"
 
 #include "Doubles.h"
 
@@ -11,17 +11,6 @@ namespace {
 
 const std::string kSite = "https://monvalor.example/telechargement";
 const std::string kUpdater = "https://monvalor.example/telechargement/MonvalorUpdate";
-
-std::string Base64(const std::string& octets) {
-    clsB64 b;
-    b.Init();
-    clsB64::Octets entree, sortie;
-    b.StrToAry(octets, entree);
-    b.Encode(entree, sortie);
-    std::string texte;
-    b.AryToStr(sortie, texte);
-    return texte;
-}
 
 class MiseAJour : public AvecDoubles {
 protected:
@@ -47,16 +36,10 @@ protected:
     // The site's version file, the updater's signature as published.
     void Publier(const std::string& version, const std::string& signature = "") {
         pages[kSite + "/version.txt"] = version;
-        pages[kUpdater + ".sig"] = Base64(signature) + "\n";
+        pages[kUpdater + ".sig"] = EncodeB64(signature) + "\n";
     }
     void Repondre(int reponse) { systeme->reponses = {reponse}; }
-    std::vector<std::string> Messages() {
-        std::vector<std::string> textes;
-        for (const auto& m : systeme->messages) {
-            textes.push_back(std::get<0>(m));
-        }
-        return textes;
-    }
+    std::vector<std::string> Messages() { return systeme->Textes(); }
     std::function<void(FormulaireMemoire&)> pendant;
     const std::string kAnnonce = "Version 1.4.0\r\n" + kUpdater + "\r\nUne version plus rapide.";
 };
