@@ -39,6 +39,11 @@ protected:
         pages[kUpdater + ".sig"] = EncodeB64(signature) + "\n";
     }
     void Repondre(int reponse) { systeme->reponses = {reponse}; }
+    // The updater arrives whole.
+    void Recevoir() {
+        transfert->Arriver("#!/bin/sh\n");
+        transfert->Etat(EtatReponseComplete);
+    }
     std::vector<std::string> Messages() { return systeme->Textes(); }
     std::function<void(FormulaireMemoire&)> pendant;
     const std::string kAnnonce = "Version 1.4.0\r\n" + kUpdater + "\r\nUne version plus rapide.";
@@ -85,17 +90,14 @@ TEST_F(MiseAJour, NoDownloadsNothingAndYesDownloadsChecksTheSignatureThenStartsT
     Publier(kAnnonce + "\r\nVoulez-vous l'installer ?\r\n", "SIG#!/bin/sh\n");
     Repondre(RepNon);
     frmAbout::Defaut().Maj(true);
-    ASSERT_EQ(systeme->messages.size(), 1u);
-    EXPECT_EQ(systeme->messages[0],
-              MessageVu("Une version plus rapide.\r\nVoulez-vous l'installer ?\r\n\r\n",
-                        MsgOuiNon | MsgInformation, ""));
+    EXPECT_EQ(
+        systeme->messages,
+        (std::vector<MessageVu>{{"Une version plus rapide.\r\nVoulez-vous l'installer ?\r\n\r\n",
+                                 MsgOuiNon | MsgInformation, ""}}));
     EXPECT_EQ(transfert->demandes.size(), 1u);
 
     Repondre(RepOui);
-    pendant = [&](FormulaireMemoire&) {
-        transfert->Arriver("#!/bin/sh\n");
-        transfert->Etat(EtatReponseComplete);
-    };
+    pendant = [this](FormulaireMemoire&) { Recevoir(); };
     frmAbout::Defaut().Maj(true);
     const std::string updater = JoindreChemin(dossier.Chemin().string(), "MonvalorUpdate");
     EXPECT_EQ(
@@ -106,6 +108,9 @@ TEST_F(MiseAJour, NoDownloadsNothingAndYesDownloadsChecksTheSignatureThenStartsT
 
 TEST_F(MiseAJour, AnUpdaterThatDidNotArriveWholeAndGenuineIsNeverStarted) {
     const std::string updater = JoindreChemin(dossier.Chemin().string(), "MonvalorUpdate");
+    const auto entier = [this] { Recevoir(); };
+    const std::string refus = std::string(
+        u8"La mise à jour reçue ne porte pas une signature valable : elle n'est pas lancée."_ansi);
     const struct {
         std::string signature;
         std::function<void()> reseau;
@@ -117,20 +122,8 @@ TEST_F(MiseAJour, AnUpdaterThatDidNotArriveWholeAndGenuineIsNeverStarted) {
              transfert->Echouer("La connexion a été coupée avant la fin");
          },
          "La connexion a été coupée avant la fin"},
-        {"SIG#!/bin/sh\nautre",
-         [&] {
-             transfert->Arriver("#!/bin/sh\n");
-             transfert->Etat(EtatReponseComplete);
-         },
-         std::string(
-             u8"La mise à jour reçue ne porte pas une signature valable : elle n'est pas lancée."_ansi)},
-        {"",
-         [&] {
-             transfert->Arriver("#!/bin/sh\n");
-             transfert->Etat(EtatReponseComplete);
-         },
-         std::string(
-             u8"La mise à jour reçue ne porte pas une signature valable : elle n'est pas lancée."_ansi)},
+        {"SIG#!/bin/sh\nautre", entier, refus},
+        {"", entier, refus},
     };
     for (const auto& c : cas) {
         systeme->messages.clear();
