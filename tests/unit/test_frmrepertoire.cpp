@@ -28,15 +28,11 @@ protected:
                              {"/home/anne", "Dossier personnel", GenreVolume::Personnel},
                              {"/media/anne/CLE", "CLE", GenreVolume::Amovible},
                              {"/mnt/nas", "nas:/export", GenreVolume::Reseau}};
-        for (const char* d :
-             {"/home", "/home/anne", "/home/anne/Documents", "/home/anne/Documents/Factures",
-              "/home/anne/abc", "/media", "/media/anne", "/media/anne/CLE", "/mnt", "/root"}) {
-            volumes->dossiers.insert(d);
-        }
-        for (const std::string& nom : {kZebre, kZoe, kElements}) {
-            volumes->dossiers.insert("/home/anne/" + nom);
-        }
-        volumes->dossiers.insert({"/", "/mnt/nas", "/mnt/nas/partage"});
+        volumes->dossiers.insert({"/", "/home", "/home/anne", "/home/anne/Documents",
+                                  "/home/anne/Documents/Factures", "/home/anne/abc", "/media",
+                                  "/media/anne", "/media/anne/CLE", "/mnt", "/mnt/nas",
+                                  "/mnt/nas/partage", "/root", "/home/anne/" + kZebre,
+                                  "/home/anne/" + kZoe, "/home/anne/" + kElements});
         volumes->pasPrets = {"/mnt/nas"};
         volumes->refuses = {"/root"};
         volumes->courant = "/home/anne";
@@ -47,13 +43,7 @@ protected:
     std::vector<std::string> Montre() {
         return {F().Ctl("drvHisto").Texte(), F().Ctl("dirHisto").Texte(), F().Ctl(kTexte).Texte()};
     }
-    std::vector<std::string> Messages() {
-        std::vector<std::string> textes;
-        for (const auto& m : systeme->messages) {
-            textes.push_back(std::get<0>(m));
-        }
-        return textes;
-    }
+    std::vector<std::string> Messages() { return systeme->Textes(); }
 };
 
 const std::vector<std::string> kAccueil = {"/home/anne [Dossier personnel]", "/home/anne",

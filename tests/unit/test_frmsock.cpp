@@ -10,10 +10,6 @@ namespace {
 class Telechargement : public AvecDoubles {
 protected:
     std::string Cible() { return (dossier.Chemin() / "MonvalorUpdate").string(); }
-    std::string Lire(const std::string& chemin) {
-        std::ifstream f(chemin, std::ios::binary);
-        return {std::istreambuf_iterator<char>(f), {}};
-    }
     std::string Texte(std::string_view c) { return frmSock::Defaut().Ctl(c).Texte(); }
     std::vector<std::string> Figures() {
         return {Texte("lblSize"), Texte("lblRecieve"), Texte("lblSpeed"), Texte("lblRemaining"),
@@ -55,12 +51,12 @@ TEST_F(Telechargement, TheSilentFetchWritesTheBodyAndALineEndOrTellsWhyAndKeepsT
     s.Charger();
     transfert->corps = "Version 1.4.0\r\nhttps://monvalor.example/MonvalorUpdate";
     s.LitHTTP();
-    EXPECT_EQ(Lire(s.NomFichier), transfert->corps + "\r\n");
+    EXPECT_EQ(LireFichier(s.NomFichier), transfert->corps + "\r\n");
     EXPECT_FALSE(s.EstChargee());
     transfert->raison = "Le serveur a répondu 404 Not Found";
     s.LitHTTP();
     EXPECT_EQ(Messages(), std::vector<std::string>{transfert->raison});
-    EXPECT_EQ(Lire(s.NomFichier), transfert->corps + "\r\n");
+    EXPECT_EQ(LireFichier(s.NomFichier), transfert->corps + "\r\n");
     EXPECT_EQ(transfert->demandes, std::vector<std::string>(2, s.Url));
 }
 
@@ -79,7 +75,7 @@ TEST_F(Telechargement, TheFiguresMoveAsTheBytesArriveAndTheFileAppearsOnlyWhole)
         EXPECT_EQ(Figures(), (std::vector<std::string>{"10000b", "4000b", "1500b/s", "4s", "2s"}));
         EXPECT_EQ(f.Memoire("ProgressBar").Valeur(), 40);
         EXPECT_EQ(Texte("txtHead"), transfert->entetes);
-        EXPECT_EQ(Lire(Cible()), "ancien");
+        EXPECT_EQ(LireFichier(Cible()), "ancien");
         // The speed is that of the last seconds, not of the whole transfer.
         horloge += 10;
         transfert->Arriver(std::string(1000, 'b'));
@@ -89,8 +85,8 @@ TEST_F(Telechargement, TheFiguresMoveAsTheBytesArriveAndTheFileAppearsOnlyWhole)
         transfert->Arriver(std::string(1000, 'd'));
         transfert->Etat(EtatReponseComplete);
     });
-    EXPECT_EQ(Lire(Cible()), std::string(4000, 'a') + std::string(1000, 'b') +
-                                 std::string(4000, 'c') + std::string(1000, 'd'));
+    EXPECT_EQ(LireFichier(Cible()), std::string(4000, 'a') + std::string(1000, 'b') +
+                                        std::string(4000, 'c') + std::string(1000, 'd'));
     EXPECT_FALSE(frmSock::Defaut().Annule);
     EXPECT_TRUE(Messages().empty());
 }
@@ -106,7 +102,7 @@ TEST_F(Telechargement,
         EXPECT_NEAR(f.Memoire("ProgressBar").Valeur(), 100 * (1 - std::pow(0.95, 4)), 1e-9);
         transfert->Etat(EtatReponseComplete);
     });
-    EXPECT_EQ(Lire(Cible()), std::string(4096 * 3 + 1, 'x'));
+    EXPECT_EQ(LireFichier(Cible()), std::string(4096 * 3 + 1, 'x'));
     EXPECT_FALSE(frmSock::Defaut().Annule);
 }
 
@@ -127,12 +123,12 @@ TEST_F(Telechargement, AFailureOrAStopLeavesTheEarlierFileAndCountsAsNotDoneEven
     for (const auto& fin : fins) {
         Afficher(fin);
     }
-    EXPECT_EQ(std::tuple(Lire(Cible()), frmSock::Defaut().Annule, Messages()),
+    EXPECT_EQ(std::tuple(LireFichier(Cible()), frmSock::Defaut().Annule, Messages()),
               std::tuple(std::string(), true,
                          std::vector<std::string>{"La connexion a été coupée avant la fin"}));
     EXPECT_GE(transfert->annulations, 1);
     // Nothing of the temporary files stays behind.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dossier.Chemin()), {}), 1);
+    EXPECT_EQ(NombreEntrees(dossier.Chemin()), 1);
 }
 
 TEST_F(Telechargement, EnTetesShowsAndHidesTheHeadersPaneAndPauseIsNotOffered) {

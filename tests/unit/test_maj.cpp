@@ -1,6 +1,6 @@
 // The update check over the transfer double: the version file, the question, the download, the
 // signature, and every way it stops without starting anything.
-#include "dialogs/clsB64.h"
+#include "support/Chaines.h"
 
 #include "Doubles.h"
 
@@ -11,17 +11,6 @@ namespace {
 
 const std::string kSite = "https://monvalor.example/telechargement";
 const std::string kUpdater = "https://monvalor.example/telechargement/MonvalorUpdate";
-
-std::string Base64(const std::string& octets) {
-    clsB64 b;
-    b.Init();
-    clsB64::Octets entree, sortie;
-    b.StrToAry(octets, entree);
-    b.Encode(entree, sortie);
-    std::string texte;
-    b.AryToStr(sortie, texte);
-    return texte;
-}
 
 class MiseAJour : public AvecDoubles {
 protected:
@@ -47,16 +36,15 @@ protected:
     // The site's version file, the updater's signature as published.
     void Publier(const std::string& version, const std::string& signature = "") {
         pages[kSite + "/version.txt"] = version;
-        pages[kUpdater + ".sig"] = Base64(signature) + "\n";
+        pages[kUpdater + ".sig"] = EncodeB64(signature) + "\n";
     }
     void Repondre(int reponse) { systeme->reponses = {reponse}; }
-    std::vector<std::string> Messages() {
-        std::vector<std::string> textes;
-        for (const auto& m : systeme->messages) {
-            textes.push_back(std::get<0>(m));
-        }
-        return textes;
+    // The updater arrives whole.
+    void Recevoir() {
+        transfert->Arriver("#!/bin/sh\n");
+        transfert->Etat(EtatReponseComplete);
     }
+    std::vector<std::string> Messages() { return systeme->Textes(); }
     std::function<void(FormulaireMemoire&)> pendant;
     const std::string kAnnonce = "Version 1.4.0\r\n" + kUpdater + "\r\nUne version plus rapide.";
 };
@@ -102,17 +90,14 @@ TEST_F(MiseAJour, NoDownloadsNothingAndYesDownloadsChecksTheSignatureThenStartsT
     Publier(kAnnonce + "\r\nVoulez-vous l'installer ?\r\n", "SIG#!/bin/sh\n");
     Repondre(RepNon);
     frmAbout::Defaut().Maj(true);
-    ASSERT_EQ(systeme->messages.size(), 1u);
-    EXPECT_EQ(systeme->messages[0],
-              MessageVu("Une version plus rapide.\r\nVoulez-vous l'installer ?\r\n\r\n",
-                        MsgOuiNon | MsgInformation, ""));
+    EXPECT_EQ(
+        systeme->messages,
+        (std::vector<MessageVu>{{"Une version plus rapide.\r\nVoulez-vous l'installer ?\r\n\r\n",
+                                 MsgOuiNon | MsgInformation, ""}}));
     EXPECT_EQ(transfert->demandes.size(), 1u);
 
     Repondre(RepOui);
-    pendant = [&](FormulaireMemoire&) {
-        transfert->Arriver("#!/bin/sh\n");
-        transfert->Etat(EtatReponseComplete);
-    };
+    pendant = [this](FormulaireMemoire&) { Recevoir(); };
     frmAbout::Defaut().Maj(true);
     const std::string updater = JoindreChemin(dossier.Chemin().string(), "MonvalorUpdate");
     EXPECT_EQ(
@@ -123,6 +108,9 @@ TEST_F(MiseAJour, NoDownloadsNothingAndYesDownloadsChecksTheSignatureThenStartsT
 
 TEST_F(MiseAJour, AnUpdaterThatDidNotArriveWholeAndGenuineIsNeverStarted) {
     const std::string updater = JoindreChemin(dossier.Chemin().string(), "MonvalorUpdate");
+    const auto entier = [this] { Recevoir(); };
+    const std::string refus = std::string(
+        u8"La mise à jour reçue ne porte pas une signature valable : elle n'est pas lancée."_ansi);
     const struct {
         std::string signature;
         std::function<void()> reseau;
@@ -134,20 +122,8 @@ TEST_F(MiseAJour, AnUpdaterThatDidNotArriveWholeAndGenuineIsNeverStarted) {
              transfert->Echouer("La connexion a été coupée avant la fin");
          },
          "La connexion a été coupée avant la fin"},
-        {"SIG#!/bin/sh\nautre",
-         [&] {
-             transfert->Arriver("#!/bin/sh\n");
-             transfert->Etat(EtatReponseComplete);
-         },
-         std::string(
-             u8"La mise à jour reçue ne porte pas une signature valable : elle n'est pas lancée."_ansi)},
-        {"",
-         [&] {
-             transfert->Arriver("#!/bin/sh\n");
-             transfert->Etat(EtatReponseComplete);
-         },
-         std::string(
-             u8"La mise à jour reçue ne porte pas une signature valable : elle n'est pas lancée."_ansi)},
+        {"SIG#!/bin/sh\nautre", entier, refus},
+        {"", entier, refus},
     };
     for (const auto& c : cas) {
         systeme->messages.clear();

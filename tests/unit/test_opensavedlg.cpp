@@ -29,16 +29,12 @@ protected:
 } // namespace
 
 TEST_F(Choisir, StartsWithTheClassicValues) {
-    EXPECT_EQ(dlg.FileExt(), 0);
-    EXPECT_EQ(dlg.hwnd(), 0u);
-    EXPECT_EQ(dlg.MaxFileSize(), 260);
-    EXPECT_EQ(dlg.InitDir(), "C:\\");
-    EXPECT_EQ(dlg.Flags(), 6);
-    EXPECT_EQ(dlg.Filter(), "All Files (*.*)|*.*");
-    EXPECT_EQ(dlg.FiltreStocke(), "All Files (*.*)\0*.*\0\0"s);
-    EXPECT_EQ(dlg.FilterIndex(), 1);
-    EXPECT_EQ(dlg.FileTitle() + dlg.FileName() + dlg.DialogTitle() + dlg.DefaultExt(), "");
-    EXPECT_FALSE(dlg.CancelError());
+    EXPECT_EQ(std::tuple(dlg.FileExt(), dlg.hwnd(), dlg.MaxFileSize(), dlg.Flags(),
+                         dlg.FilterIndex(), dlg.CancelError()),
+              std::tuple(0, 0u, 260, 6, 1, false));
+    EXPECT_EQ(std::tuple(dlg.InitDir(), dlg.Filter(), dlg.FiltreStocke(),
+                         dlg.FileTitle() + dlg.FileName() + dlg.DialogTitle() + dlg.DefaultExt()),
+              std::tuple("C:\\", "All Files (*.*)|*.*", "All Files (*.*)\0*.*\0\0"s, ""));
 }
 
 TEST_F(Choisir, FilterIsStoredWithNulsAndReadBackLessTwoTrailingBars) {
@@ -72,21 +68,16 @@ TEST_F(Choisir, TheDialogReceivesThePropertiesAsTheyStand) {
     dlg.ShowOpen();
     dlg.ShowSave();
     ASSERT_EQ(dialogue->recus.size(), 2u);
-    EXPECT_EQ(dialogue->recus[0].second, ModeDialogueFichier::Ouvrir);
-    EXPECT_EQ(dialogue->recus[1].second, ModeDialogueFichier::Enregistrer);
+    EXPECT_EQ(std::pair(dialogue->recus[0].second, dialogue->recus[1].second),
+              std::pair(ModeDialogueFichier::Ouvrir, ModeDialogueFichier::Enregistrer));
     const FicheDialogueFichier& f = dialogue->recus[1].first;
-    EXPECT_EQ(f.hwndOwner, 77u);
-    EXPECT_EQ(f.lpstrFilter, "Textes\0*.txt\0Tous\0*.*\0\0"s);
-    EXPECT_EQ(f.nFilterIndex, 2u);
-    EXPECT_EQ(f.lpstrFile, "essai.txt"s + std::string(12, '\0'));
-    EXPECT_EQ(f.nMaxFile, 20u);
-    EXPECT_EQ(f.lpstrFileTitle, std::string(260, '\0'));
-    EXPECT_EQ(f.nMaxFileTitle, 260u);
-    EXPECT_EQ(f.lpstrInitialDir, "/tmp");
-    EXPECT_EQ(f.lpstrTitle, u8"Ouvrir un relevé"_ansi);
-    EXPECT_EQ(f.Flags, 0xFFFFFFFFu);
-    EXPECT_EQ(f.lpstrDefExt, "txt");
-    EXPECT_EQ(f.nFileOffset + f.nFileExtension, 0);
+    EXPECT_EQ(std::tuple(f.hwndOwner, f.nFilterIndex, f.nMaxFile, f.nMaxFileTitle, f.Flags,
+                         f.nFileOffset + f.nFileExtension),
+              std::tuple(77u, 2u, 20u, 260u, 0xFFFFFFFFu, 0));
+    EXPECT_EQ(std::tuple(f.lpstrFilter, f.lpstrFile, f.lpstrFileTitle, f.lpstrInitialDir,
+                         f.lpstrTitle, f.lpstrDefExt),
+              std::tuple("Textes\0*.txt\0Tous\0*.*\0\0"s, "essai.txt"s + std::string(12, '\0'),
+                         std::string(260, '\0'), "/tmp", u8"Ouvrir un relevé"_ansi, "txt"));
 }
 
 TEST_F(Choisir, ACancelChangesNothingButCancelError) {
@@ -98,12 +89,9 @@ TEST_F(Choisir, ACancelChangesNothingButCancelError) {
     dialogue->confirme = false; // the dialog failed after writing its buffers
     for (const bool enregistrer : {false, true}) {
         enregistrer ? dlg.ShowSave() : dlg.ShowOpen();
-        EXPECT_TRUE(dlg.CancelError());
-        EXPECT_EQ(dlg.FileName(), "avant.txt");
-        EXPECT_EQ(dlg.FileTitle(), "avant");
-        EXPECT_EQ(dlg.FilterIndex(), 3);
-        EXPECT_EQ(dlg.Flags(), 6);
-        EXPECT_EQ(dlg.FileExt(), 4);
+        EXPECT_EQ(std::tuple(dlg.CancelError(), dlg.FileName(), dlg.FileTitle(), dlg.FilterIndex(),
+                             dlg.Flags(), dlg.FileExt()),
+                  std::tuple(true, "avant.txt", "avant", 3, 6, 4));
     }
 }
 
@@ -113,18 +101,14 @@ TEST_F(Choisir, AChoiceFillsThePropertiesAndIsProposedAgain) {
     dlg.Filter("Textes|*.txt|Tous|*.*");
     Confirmer();
     dlg.ShowSave();
-    EXPECT_FALSE(dlg.CancelError());
-    EXPECT_EQ(dlg.FileName(), "/tmp/notes/liste.txt");
-    EXPECT_EQ(dlg.FileTitle(), "liste.txt");
-    EXPECT_EQ(dlg.FilterIndex(), 2);
-    EXPECT_EQ(dlg.Flags(), 0x807);
-    EXPECT_EQ(dlg.FileExt(), 17);
+    EXPECT_EQ(std::tuple(dlg.CancelError(), dlg.FileName(), dlg.FileTitle(), dlg.FilterIndex(),
+                         dlg.Flags(), dlg.FileExt()),
+              std::tuple(false, "/tmp/notes/liste.txt", "liste.txt", 2, 0x807, 17));
     EXPECT_EQ(dlg.DefaultExt() + dlg.InitDir() + dlg.Filter(), "txtC:\\Textes|*.txt|Tous|*.*");
     dlg.ShowOpen();
     const FicheDialogueFichier& f = dialogue->recus.back().first;
-    EXPECT_EQ(f.lpstrFile, "/tmp/notes/liste.txt"s + std::string(241, '\0'));
-    EXPECT_EQ(f.nFilterIndex, 2u);
-    EXPECT_EQ(f.Flags, 0x807u);
+    EXPECT_EQ(std::tuple(f.lpstrFile, f.nFilterIndex, f.Flags),
+              std::tuple("/tmp/notes/liste.txt"s + std::string(241, '\0'), 2u, 0x807u));
     // Several files: the dialog's list starts with their folder, which is all FileName keeps.
     dialogue->reponse.fichier = "/tmp/notes\0a.txt\0b.txt\0\0"s;
     dlg.ShowOpen();
@@ -147,10 +131,10 @@ TEST_F(Choisir, ANameThatCannotBePaddedFailsBeforeAnyDialog) {
             dlg.MaxFileSize(static_cast<std::int16_t>(place));
             dlg.FileName(std::string(longueur, 'a'));
             dlg.CancelError(avant);
-            EXPECT_EQ(ErreurLevee([&] { avant ? dlg.ShowOpen() : dlg.ShowSave(); }), erreur)
+            const int levee = ErreurLevee([&] { avant ? dlg.ShowOpen() : dlg.ShowSave(); });
+            EXPECT_EQ(std::tuple(levee, dialogue->recus.size(), dlg.CancelError()),
+                      std::tuple(erreur, erreur ? 0u : 1u, erreur ? avant : true))
                 << place << " " << longueur;
-            EXPECT_EQ(dialogue->recus.size(), erreur ? 0u : 1u) << place << " " << longueur;
-            EXPECT_EQ(dlg.CancelError(), erreur ? avant : true) << place << " " << longueur;
         }
     }
 }
@@ -160,8 +144,7 @@ TEST_F(Choisir, AFailingDialogNeverLooksLikeAChoice) {
     Confirmer();
     dialogue->reponse.index = 40000;
     EXPECT_EQ(ErreurLevee([&] { dlg.ShowOpen(); }), ErrDepassement);
-    EXPECT_TRUE(dlg.CancelError());
-    EXPECT_EQ(dlg.FileName(), "");
+    EXPECT_EQ(std::pair(dlg.CancelError(), dlg.FileName()), std::pair(true, ""s));
     dialogue->reponse.index = 0xFFFF0000;
     EXPECT_EQ(ErreurLevee([&] { dlg.ShowOpen(); }), ErrDepassement);
     dialogue->reponse.index = 0xFFFFFFFF;

@@ -3,6 +3,7 @@
 #include "platform/posix/VolumesPosix.h"
 
 #include "Doubles.h"
+#include "ErreurLevee.h"
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -143,11 +144,6 @@ TEST(VolumesPosix, AFolderShowsItsVisibleSubFoldersWhoseNamesTheCoreCanHold) {
     EXPECT_EQ(noms,
               (std::vector<std::string>{"Documents", "Raccourci", std::string(u8"Été"_ansi)}));
     for (const std::string& absent : {chemin + "/nulle", chemin + "/notes.txt"}) {
-        try {
-            v.SousDossiers(absent);
-            ADD_FAILURE() << absent;
-        } catch (const Erreur& e) {
-            EXPECT_EQ(e.Numero(), ErrCheminIntrouvable);
-        }
+        EXPECT_EQ(ErreurLevee([&] { v.SousDossiers(absent); }), ErrCheminIntrouvable) << absent;
     }
 }
