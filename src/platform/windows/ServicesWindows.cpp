@@ -1,0 +1,28 @@
+#include "platform/ServicesSysteme.h"
+
+#include "platform/Services.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace monvalor {
+
+void InstallerServicesSysteme() {
+    Plateforme().environnement = [](const char* nom) {
+        char tampon[1024];
+        const DWORD n = GetEnvironmentVariableA(nom, tampon, sizeof tampon);
+        if (n == 0) {
+            return std::string();
+        }
+        if (n < sizeof tampon) {
+            return std::string(tampon, n);
+        }
+        std::string valeur(n, '\0');
+        const DWORD m = GetEnvironmentVariableA(nom, valeur.data(), n);
+        valeur.resize(m < n ? m : 0);
+        return valeur;
+    };
+}
+
+} // namespace monvalor
