@@ -2,6 +2,9 @@
 #pragma once
 
 #include "platform/Services.h"
+#include "platform/Transfert.h"
+
+#include <memory>
 
 namespace monvalor {
 
@@ -11,5 +14,8 @@ InfosApplication InfosApplicationWin32();
 // Installs the clipboard, message boxes, programs and documents, the settings store, the file
 // dialog and the HTTP transfers of Windows.
 void InstallerServicesWin32();
+
+// The HTTP transfer control of one download window, on WinHTTP.
+std::unique_ptr<ITransfert> CreerTransfertWin32();
 
 } // namespace monvalor
