@@ -43,3 +43,18 @@ configurer() {
 construire() {
     cmake --build "$MONVALOR_ROOT/$1" -- -j"$(nproc)" "${@:2}"
 }
+
+# Packages to cross-build the Windows program, its installer and its tests, and to run them
+# under Wine on a private X server.
+PAQUETS_WINDOWS=(cmake ninja-build mingw-w64 wine wine64 nsis googletest xvfb xauth xclip
+                 xdotool x11-utils imagemagick python3 openssl librsvg2-bin)
+
+# Wine keeps its "C:" drive and registry in a prefix; the builds have their own, made once.
+preparer_wine() {
+    export WINEPREFIX="$1" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "Préfixe Wine : $WINEPREFIX"
+        wineboot -i >/dev/null 2>&1
+        wineserver -w
+    fi
+}
