@@ -189,7 +189,7 @@ bool VersionPlusRecente(std::string_view annoncee, int majeure, int mineure, int
 
 std::string CheminMiseAJour() {
     const InfosApplication& app = Plateforme().application;
-    const std::string nom = app.titre + "Update";
+    const std::string nom = app.titre + "Update" + std::string(systeme::SuffixeProgramme());
     if (systeme::Inscriptible(CheminSysteme(app.repertoire))) {
         return JoindreChemin(app.repertoire, nom);
     }

@@ -21,6 +21,8 @@ bool EstRacineLecteur(std::string_view chemin);
 bool AUnRepertoire(std::string_view fichier);
 // The file can be written by this process.
 bool Inscriptible(const std::filesystem::path& chemin);
+// What ends the name of a program file: ".exe" on Windows, nothing elsewhere.
+std::string_view SuffixeProgramme();
 
 // Creates a new file for writing only; -1 when it exists or cannot be made (errno tells).
 int OuvrirExclusif(const std::filesystem::path& chemin);

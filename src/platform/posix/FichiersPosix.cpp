@@ -27,6 +27,10 @@ bool Inscriptible(const fs::path& chemin) {
     return ::access(chemin.c_str(), W_OK) == 0;
 }
 
+std::string_view SuffixeProgramme() {
+    return "";
+}
+
 int OuvrirExclusif(const fs::path& chemin) {
     int fd = -1;
     do {

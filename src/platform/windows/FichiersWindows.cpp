@@ -8,6 +8,7 @@
 #include <share.h>
 #include <string>
 #include <sys/stat.h>
+#include <windows.h>
 
 namespace monvalor::systeme {
 
@@ -30,9 +31,34 @@ bool AUnRepertoire(std::string_view fichier) {
     return fichier.find_first_of("\\/:") != std::string_view::npos;
 }
 
-// Windows keeps read-only as an attribute, which the permissions already tell.
-bool Inscriptible(const fs::path&) {
+// Access lists, not attributes, decide who may write ("Program Files" is closed to users):
+// the only sure answer is to try. A file is opened for writing without being changed; a
+// folder gets a file that vanishes as soon as it is closed.
+bool Inscriptible(const fs::path& chemin) {
+    HANDLE h = INVALID_HANDLE_VALUE;
+    const DWORD attributs = GetFileAttributesW(chemin.c_str());
+    if (attributs == INVALID_FILE_ATTRIBUTES) {
+        return false;
+    }
+    if (attributs & FILE_ATTRIBUTE_DIRECTORY) {
+        const fs::path essai = chemin / (L"~monvalor-" + std::to_wstring(GetCurrentProcessId()) +
+                                         L"-" + std::to_wstring(GetTickCount64()) + L".tmp");
+        h = CreateFileW(essai.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    } else {
+        h = CreateFileW(chemin.c_str(), GENERIC_WRITE,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    if (h == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    CloseHandle(h);
     return true;
+}
+
+std::string_view SuffixeProgramme() {
+    return ".exe";
 }
 
 bool CopierDroits(int, const fs::path&) {
