@@ -21,6 +21,10 @@ nettoyer() {
         kill "$p" 2>/dev/null || true
     done
     pkill -f "$TRAVAIL" 2>/dev/null || true
+    # The Windows program under Wine: its server and every process of the prefix go too.
+    if [ -n "${MONVALOR_EXE:-}" ]; then
+        wineserver -k 2>/dev/null || true
+    fi
     if [ -n "${XVFB_PID:-}" ]; then
         kill "$XVFB_PID" 2>/dev/null || true
         wait "$XVFB_PID" 2>/dev/null || true
@@ -70,6 +74,14 @@ lancer() {
 }
 
 termine() { ! kill -0 "$1" 2>/dev/null; }
+
+# Clicks at a point of a window's client area, in pixels. Under Wine with no window manager,
+# the X window also holds the frame and caption that Wine draws: MONVALOR_CADRE gives their
+# width and height ("4 23"), nothing for a native program.
+cliquer_dans() {
+    local cadre=(${MONVALOR_CADRE:-0 0})
+    xdotool mousemove --window "$1" $(($2 + cadre[0])) $(($3 + cadre[1])) click 1
+}
 
 # Window ids of the converter windows on the display.
 fenetres() {

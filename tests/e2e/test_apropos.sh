@@ -42,7 +42,7 @@ arreter
 lancer
 attendre_apropos
 w="$(fenetres_apropos | head -n 1)"
-xdotool mousemove --window "$w" 330 274 click 1
+cliquer_dans "$w" 330 274
 attendre_apropos_ferme
 attendre_fenetre
 kill -0 "$LANCE" || echec "the program ended after a click on OK"

@@ -16,7 +16,7 @@ for _ in 1 2 3; do
     [ "$octets" = "10000000" ] && break
 done
 attendu "$octets" "10000000" "clipboard bytes after copying 10 MB"
-xdotool mousemove --window "$FENETRE" 100 135 click 1
+cliquer_dans "$FENETRE" 100 135
 xdotool type --delay 80 "7"
 attendre 3 "typing was not converted after a 10 MB copy" dernier_montant 7
 

@@ -63,7 +63,7 @@ ferme() { ! boites | grep -qx "$1"; }
 # Clicks "Mise à jour": 120, 1080 twips from the corner, 975 × 495 twips.
 verifier() {
     : >"$MONVALOR_TEST_REQUETES"
-    xdotool mousemove --window "$(fenetres_apropos | head -n 1)" 40 88 click 1
+    cliquer_dans "$(fenetres_apropos | head -n 1)" 40 88
 }
 demandes() { paste -sd ' ' "$MONVALOR_TEST_REQUETES"; }
 en_vie() { kill -0 "$LANCE" 2>/dev/null || echec "Monvalor ended: $1"; }

@@ -8,7 +8,7 @@ ouvrir_convertisseur
 prendre_et_se_taire
 sleep 1.2 # a few ticks find the owner silent
 
-xdotool mousemove --window "$FENETRE" 100 135 click 1
+cliquer_dans "$FENETRE" 100 135
 xdotool type --delay 80 "250"
 attendre 3 "typing was not converted while a frozen program owned the clipboard" \
     dernier_montant 250

@@ -4,14 +4,14 @@ source "$(dirname "$0")/lib.sh"
 ouvrir_convertisseur
 
 # Montant libre is the last row: 1920 twips down, boxes from 1080 twips across.
-xdotool mousemove --window "$FENETRE" 100 135 click 1
+cliquer_dans "$FENETRE" 100 135
 sleep 0.2
 xdotool type --delay 80 "100"
 sleep 1
 attendu "$(derniere_ligne)" "100${TAB}15,24${TAB}655,96${TAB}19,6${TAB}19,6${TAB}83,61${TAB}119,6${TAB}80,4${TAB}100" "boxes after typing 100"
 
 # Taux row: 720 twips down. Replace 19,6 by 5,5.
-xdotool mousemove --window "$FENETRE" 100 55 click 1
+cliquer_dans "$FENETRE" 100 55
 sleep 0.2
 xdotool key ctrl+a
 xdotool type --delay 80 "5,5"

@@ -1,0 +1,4 @@
+#!/bin/sh
+# Starts the Windows program under Wine, as the end-to-end tests start the Linux one: the
+# process keeps the pid the tests were given.
+exec wine "${MONVALOR_EXE:?MONVALOR_EXE names monvalor.exe}" "$@"
