@@ -1,5 +1,6 @@
-// What the transfer tests need of a face: its transfer control and its event loop. Each face
-// gives these in its own file beside main(); the tests themselves are written once.
+// What the transfer tests share: the loopback server's addresses (test_transfert.cpp), and what
+// they need of a face, its transfer control and its event loop, which each face gives in its
+// own file beside main(). The tests themselves are written once.
 #pragma once
 
 #include "platform/Transfert.h"
@@ -11,6 +12,12 @@
 
 namespace monvalor {
 
+// The loopback server's port of that name (MONVALOR_TEST_PORTS), 0 when unknown; an address
+// on it.
+int Port(const std::string& nom);
+std::string Https(const std::string& chemin, const std::string& port = "https");
+
+// What the face lends.
 std::unique_ptr<ITransfert>
 NouveauTransfert(std::chrono::milliseconds delai = std::chrono::seconds(15));
 

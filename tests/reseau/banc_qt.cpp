@@ -56,11 +56,7 @@ namespace {
 TEST(TransfertQtAutorites, TransfersSharingTheirCertificatesFollowTheVariable) {
     const std::string raison(
         u8"Le certificat du serveur 127.0.0.1 n'est pas d'une autorité reconnue"_ansi);
-    const std::string https = std::string("https://127.0.0.1:") + [] {
-        const std::string ports = std::getenv("MONVALOR_TEST_PORTS");
-        const auto p = ports.find("https=") + 6;
-        return ports.substr(p, ports.find(' ', p) - p);
-    }() + "/corps/10";
+    const std::string https = Https("/corps/10");
     const auto autorites = std::make_shared<AutoritesCertification>();
     const std::string bon = std::getenv("MONVALOR_TEST_CERTIFICAT");
     for (const std::string& fichier : {bon, std::string(), std::string("/nulle/part.pem"), bon}) {

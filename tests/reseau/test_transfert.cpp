@@ -16,9 +16,10 @@
 #include <vector>
 
 namespace monvalor {
-namespace {
 
 using namespace std::chrono_literals;
+
+namespace {
 
 std::map<std::string, int> Ports() {
     std::map<std::string, int> ports;
@@ -32,15 +33,19 @@ std::map<std::string, int> Ports() {
     return ports;
 }
 
+} // namespace
+
 int Port(const std::string& nom) {
     static const std::map<std::string, int> ports = Ports();
     const auto p = ports.find(nom);
     return p == ports.end() ? 0 : p->second;
 }
 
-std::string Https(const std::string& chemin, const std::string& port = "https") {
+std::string Https(const std::string& chemin, const std::string& port) {
     return "https://127.0.0.1:" + std::to_string(Port(port)) + chemin;
 }
+
+namespace {
 
 // The server's body pattern: byte i is i % 251, every byte value up to 250 included.
 std::string Motif(std::size_t n) {
@@ -270,18 +275,31 @@ TEST_F(Transfert, TimeOutsEndTheTransferWithTheirReason) {
 }
 
 TEST_F(Transfert, ACertificateNobodyVouchesForIsRefused) {
-    const std::string raison =
+    const std::string inconnu =
+        A(u8"Le certificat du serveur 127.0.0.1 n'est pas d'une autorité reconnue"_ansi);
+    // Without an extra file the system alone judges, and says what the face lets it say.
+    const std::string sansFichier =
         RaisonCertificatInconnu("127.0.0.1:" + std::to_string(Port("https")));
-    for (const char* certificats : {"", "/nulle/part.pem", static_cast<const char*>(nullptr)}) {
-        SCOPED_TRACE(certificats ? certificats : "(unset)");
-        Variable("MONVALOR_CERTIFICATS", certificats);
+    const struct {
+        const char* certificats;
+        std::string raison;
+    } cas[] = {
+        {"", sansFichier},
+        {"/nulle/part.pem", sansFichier},
+        {nullptr, sansFichier},
+        // Another certificate for the same names: the extra file vouches for it, not for ours.
+        {std::getenv("MONVALOR_TEST_AUTRE_CERTIFICAT"), inconnu},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.certificats ? c.certificats : "(unset)");
+        Variable("MONVALOR_CERTIFICATS", c.certificats);
         const auto t = NouveauTransfert();
         const Deroulement d = Executer(*t, Https("/corps/10"));
         ASSERT_FALSE(d.etats.empty());
         EXPECT_EQ(d.etats.back(), EtatErreur);
-        EXPECT_EQ(t->ResponseInfo(), raison);
+        EXPECT_EQ(t->ResponseInfo(), c.raison);
         EXPECT_EQ(d.corps, "");
-        EXPECT_EQ(ErreurLeveeTexte([&] { t->OpenURL(Https("/corps/10")); }), raison);
+        EXPECT_EQ(ErreurLeveeTexte([&] { t->OpenURL(Https("/corps/10")); }), c.raison);
     }
 }
 
