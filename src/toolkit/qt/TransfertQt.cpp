@@ -1,7 +1,7 @@
 #include "toolkit/qt/TransfertQt.h"
 
+#include "platform/TextesTransfert.h"
 #include "support/Erreur.h"
-#include "support/TexteSource.h"
 #include "toolkit/qt/TexteQt.h"
 
 #include <QCoreApplication>
@@ -27,6 +27,8 @@
 
 namespace monvalor {
 
+using namespace textes_transfert;
+
 struct TransfertQt::Attente {
     QEventLoop boucle;
     int etat = EtatAucun;
@@ -34,35 +36,6 @@ struct TransfertQt::Attente {
 };
 
 namespace {
-
-std::string Texte(std::string_view ansi) {
-    return std::string(ansi);
-}
-
-std::string Decimal(std::uint64_t n) {
-    return std::to_string(n);
-}
-
-// "15 s", "1,5 s": the time-out as the messages give it.
-std::string Secondes(std::chrono::milliseconds delai) {
-    const auto ms = static_cast<std::uint64_t>(std::max<std::int64_t>(delai.count(), 0));
-    std::string s = Decimal(ms / 1000);
-    if (ms % 1000 != 0) {
-        s += ',' + Decimal(ms % 1000 / 100);
-    }
-    return s + " s";
-}
-
-// Bytes from the wire put into a message: controls would garble it.
-std::string Lisible(std::string_view octets) {
-    std::string s(octets.substr(0, 200));
-    for (char& c : s) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-            c = '?';
-        }
-    }
-    return s;
-}
 
 char Minuscule(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -112,18 +85,16 @@ std::string RaisonCertificat(const QList<QSslError>& erreurs, const QUrl& url) {
     for (const QSslError& e : erreurs) {
         switch (e.error()) {
         case QSslError::HostNameMismatch:
-            return Texte(u8"Le certificat du serveur ne porte pas le nom "_ansi) + hote;
+            return CertificatNom(hote);
         case QSslError::CertificateExpired:
-            return Texte(u8"Le certificat du serveur "_ansi) + hote + Texte(u8" a expiré"_ansi);
+            return CertificatExpire(hote);
         case QSslError::CertificateNotYetValid:
-            return Texte(u8"Le certificat du serveur "_ansi) + hote +
-                   Texte(u8" n'est pas encore valable"_ansi);
+            return CertificatPasEncore(hote);
         default:
             break;
         }
     }
-    return Texte(u8"Le certificat du serveur "_ansi) + hote +
-           Texte(u8" n'est pas d'une autorité reconnue"_ansi);
+    return CertificatInconnu(hote);
 }
 
 // Whether the socket's descriptor is still the connection Qt opened: open, and bound to the
@@ -204,10 +175,9 @@ TransfertQt::TransfertQt(std::chrono::milliseconds delai,
     minuterie_->setSingleShot(true);
     QObject::connect(minuterie_, &QTimer::timeout, contexte_.get(), [this] {
         if (phase_ == Phase::Connexion) {
-            Echouer(Texte(u8"Délai de connexion dépassé ("_ansi) + Secondes(delai_) +
-                    Texte(u8") : "_ansi) + NomServeur(url_));
+            Echouer(DelaiConnexion(delai_, NomServeur(url_)));
         } else {
-            Echouer(Texte(u8"Le serveur n'a rien envoyé pendant "_ansi) + Secondes(delai_));
+            Echouer(Silence(delai_));
         }
     });
 }
@@ -299,9 +269,9 @@ void TransfertQt::Execute(const std::string& url) {
     const QString schema = adresse.scheme().toLower();
     std::string refus;
     if (schema != QLatin1String("https")) {
-        refus = Texte(u8"Adresse refusée : seul https est accepté ("_ansi) + Lisible(url) + ')';
+        refus = SeulHttps(url);
     } else if (!adresse.isValid() || adresse.host().isEmpty()) {
-        refus = Texte(u8"Adresse invalide : "_ansi) + Lisible(url);
+        refus = AdresseInvalide(url);
     }
     if (!refus.empty()) {
         corps_.clear();
@@ -376,18 +346,17 @@ void TransfertQt::Ouvrir(const QUrl& url) {
             FinConnexion();
             break;
         case QAbstractSocket::ConnectionRefusedError:
-            Echouer(Texte(u8"Connexion refusée par "_ansi) + NomServeur(url_));
+            Echouer(Refusee(NomServeur(url_)));
             break;
         case QAbstractSocket::HostNotFoundError:
-            Echouer(Texte(u8"Serveur introuvable : "_ansi) + DepuisQString(url_.host()));
+            Echouer(Introuvable(DepuisQString(url_.host())));
             break;
         case QAbstractSocket::SslHandshakeFailedError:
-            Echouer(Texte(u8"La connexion sécurisée avec "_ansi) + NomServeur(url_) +
-                    Texte(u8" a échoué"_ansi));
+            Echouer(EchecTls(NomServeur(url_)));
             break;
         default:
-            Echouer(Texte(u8"Erreur réseau avec "_ansi) + NomServeur(url_) + " : " +
-                    DepuisQString(socket_ ? socket_->errorString() : QString()));
+            Echouer(ErreurReseau(NomServeur(url_),
+                                 DepuisQString(socket_ ? socket_->errorString() : QString())));
             break;
         }
     });
@@ -436,22 +405,17 @@ void TransfertQt::FinConnexion() {
         return;
     case Phase::Connexion:
     case Phase::EnTetes:
-        Echouer(Texte(u8"Le serveur a fermé la connexion sans répondre"_ansi));
+        Echouer(SansReponse());
         return;
     case Phase::Corps:
         if (delimitation_ == Delimitation::Fermeture && finTls_) {
             Terminer();
         } else if (delimitation_ == Delimitation::Fermeture) {
-            Echouer(Texte(u8"Transfert incomplet : la connexion a été coupée sans fin de session "
-                          u8"TLS après "_ansi) +
-                    Decimal(recus_) + " octets");
+            Echouer(CoupeSansFinTls(recus_));
         } else if (delimitation_ == Delimitation::Longueur) {
-            Echouer(Texte(u8"Transfert incomplet : "_ansi) + Decimal(recus_) +
-                    Texte(u8" octets reçus sur "_ansi) + Decimal(annonce_) +
-                    Texte(u8" annoncés"_ansi));
+            Echouer(Incomplet(recus_, annonce_));
         } else {
-            Echouer(Texte(u8"Transfert incomplet : la connexion a été coupée après "_ansi) +
-                    Decimal(recus_) + " octets");
+            Echouer(Coupe(recus_));
         }
         return;
     case Phase::AttenteFin:
@@ -488,7 +452,7 @@ void TransfertQt::Recevoir() {
                 }
                 if (fin == std::string::npos) {
                     if (brut_.size() > MaxEntetes) {
-                        Echouer(Texte(u8"Réponse du serveur invalide : en-têtes trop longs"_ansi));
+                        Echouer(EntetesTropLongs());
                         return;
                     }
                     break;
@@ -544,7 +508,7 @@ bool TransfertQt::AnalyserEntetes() {
         entetes_.append(ligne);
         entetes_ += "\r\n";
     }
-    const std::string invalide = Texte(u8"Réponse du serveur invalide"_ansi);
+    const std::string invalide = Invalide();
     // "HTTP/1.1 404 Not Found": the version, three digits, the reason.
     const std::string_view premiere = lignes.empty() ? std::string_view() : lignes.front();
     const std::size_t espace = premiere.find(' ');
@@ -595,13 +559,11 @@ bool TransfertQt::AnalyserEntetes() {
             QString::fromLatin1(destination.data(), static_cast<qsizetype>(destination.size())),
             QUrl::TolerantMode));
         if (suivante.scheme().toLower() != QLatin1String("https") || suivante.host().isEmpty()) {
-            Echouer(Texte(u8"Redirection refusée vers une adresse qui n'est pas https : "_ansi) +
-                    Lisible(destination));
+            Echouer(RedirectionRefusee(destination));
             return false;
         }
         if (++redirections_ > MaxRedirections) {
-            Echouer(Texte(u8"Trop de redirections (plus de "_ansi) + Decimal(MaxRedirections) +
-                    ')');
+            Echouer(TropDeRedirections(MaxRedirections));
             return false;
         }
         const int redirections = redirections_;
@@ -610,7 +572,7 @@ bool TransfertQt::AnalyserEntetes() {
         return false;
     }
     if (statut_ < 200 || statut_ > 299) {
-        Echouer(Texte(u8"Le serveur a répondu "_ansi) + Lisible(premiere.substr(espace + 1)));
+        Echouer(Statut(premiere.substr(espace + 1)));
         return false;
     }
     if (!codage.empty()) {
@@ -631,7 +593,7 @@ bool TransfertQt::AnalyserEntetes() {
         delimitation_ = Delimitation::Fermeture;
     }
     if (delimitation_ == Delimitation::Longueur && annonce_ > MaxCorps) {
-        Echouer(Texte(u8"Réponse trop volumineuse : "_ansi) + Decimal(annonce_) + " octets");
+        Echouer(TropVolumineuse(annonce_));
         return false;
     }
     if (delimitation_ == Delimitation::Longueur) {
@@ -650,10 +612,7 @@ bool TransfertQt::AjouterCorps(const char* octets, std::size_t n) {
         return true;
     }
     if (phase_ == Phase::AttenteFin) {
-        Echouer(delimitation_ == Delimitation::Longueur
-                    ? Texte(u8"Le serveur a envoyé plus d'octets que les "_ansi) +
-                          Decimal(annonce_) + Texte(u8" annoncés"_ansi)
-                    : Texte(u8"Le serveur a envoyé des octets après la fin du corps"_ansi));
+        Echouer(delimitation_ == Delimitation::Longueur ? TropDOctets(annonce_) : ApresLaFin());
         return false;
     }
     if (delimitation_ == Delimitation::Morceaux) {
@@ -662,13 +621,11 @@ bool TransfertQt::AjouterCorps(const char* octets, std::size_t n) {
     corps_.append(octets, n);
     recus_ += n;
     if (delimitation_ == Delimitation::Longueur && recus_ > annonce_) {
-        Echouer(Texte(u8"Le serveur a envoyé plus d'octets que les "_ansi) + Decimal(annonce_) +
-                Texte(u8" annoncés"_ansi));
+        Echouer(TropDOctets(annonce_));
         return false;
     }
     if (recus_ > MaxCorps) {
-        Echouer(Texte(u8"Réponse trop volumineuse : plus de "_ansi) + Decimal(MaxCorps) +
-                " octets");
+        Echouer(PlusQue(MaxCorps));
         return false;
     }
     if (delimitation_ == Delimitation::Longueur && recus_ == annonce_) {
@@ -678,15 +635,14 @@ bool TransfertQt::AjouterCorps(const char* octets, std::size_t n) {
 }
 
 bool TransfertQt::LireMorceaux(const char* octets, std::size_t n) {
-    const std::string invalide = Texte(u8"Réponse du serveur invalide : morceau mal formé"_ansi);
+    const std::string invalide = MorceauMalForme();
     std::size_t i = 0;
     while (i < n) {
         if (morceau_ == Morceau::Donnees) {
             const std::size_t pris =
                 static_cast<std::size_t>(std::min<std::uint64_t>(resteMorceau_, n - i));
             if (recus_ + pris > MaxCorps) {
-                Echouer(Texte(u8"Réponse trop volumineuse : plus de "_ansi) + Decimal(MaxCorps) +
-                        " octets");
+                Echouer(PlusQue(MaxCorps));
                 return false;
             }
             corps_.append(octets + i, pris);
@@ -699,7 +655,7 @@ bool TransfertQt::LireMorceaux(const char* octets, std::size_t n) {
             continue;
         }
         if (phase_ == Phase::AttenteFin) {
-            Echouer(Texte(u8"Le serveur a envoyé des octets après la fin du corps"_ansi));
+            Echouer(ApresLaFin());
             return false;
         }
         // The other states read one line.
@@ -767,7 +723,7 @@ std::string TransfertQt::OpenURL(const std::string& url) {
     attente_ = &attente;
     const std::shared_ptr<bool> vivant = vivant_;
     attente.boucle.exec();
-    const std::string arret = Texte(u8"Transfert arrêté"_ansi);
+    const std::string arret = Arrete();
     if (!*vivant) {
         throw Erreur(ErrAccesChemin, arret);
     }
@@ -836,7 +792,7 @@ void TransfertQt::Cancel() {
     }
     Lacher();
     phase_ = Phase::Finie;
-    info_ = Texte(u8"Transfert arrêté"_ansi);
+    info_ = Arrete();
     corps_.clear();
     lu_ = 0;
     // Later: Cancel is called from the window's closing, which must not run again inside it.

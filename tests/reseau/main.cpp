@@ -1,9 +1,0 @@
-// The network tests need an event loop, not a display.
-#include <QCoreApplication>
-#include <gtest/gtest.h>
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
