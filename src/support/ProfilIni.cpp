@@ -202,6 +202,33 @@ bool Admissible(std::string_view section, std::string_view cle,
     return nom.empty() || (nom.front() != '[' && nom.front() != ';');
 }
 
+// A file saved as UTF-16 behind its byte order mark, as Notepad's "Unicode" is, in
+// Windows-1252: '?' for each character that has no byte there. nullopt for any other file.
+std::optional<std::string> DepuisUtf16(std::string_view octets) {
+    const bool petitBoutiste = octets.starts_with("\xFF\xFE");
+    if (!petitBoutiste && !octets.starts_with("\xFE\xFF")) {
+        return std::nullopt;
+    }
+    const auto unite = [&](std::size_t i) {
+        const auto a = static_cast<unsigned char>(octets[i]);
+        const auto b = static_cast<unsigned char>(octets[i + 1]);
+        return static_cast<char32_t>(petitBoutiste ? (b << 8 | a) : (a << 8 | b));
+    };
+    std::string texte;
+    texte.reserve(octets.size() / 2);
+    for (std::size_t i = 2; i + 1 < octets.size(); i += 2) {
+        const char32_t code = unite(i);
+        // A surrogate pair is one character beyond Windows-1252.
+        if (code >= 0xD800 && code <= 0xDBFF && i + 3 < octets.size()) {
+            const char32_t suite = unite(i + 2);
+            i += suite >= 0xDC00 && suite <= 0xDFFF ? 2 : 0;
+        }
+        const int octet = code >= 0xD800 && code <= 0xDFFF ? -1 : OctetAnsi(code);
+        texte.push_back(octet < 0 ? '?' : static_cast<char>(octet));
+    }
+    return texte;
+}
+
 // --- files ----------------------------------------------------------------------------------
 
 // The file that a profile path names: a bare name lives in the Windows directory.
@@ -251,7 +278,8 @@ bool Inscriptible(const fs::path& chemin, const fs::file_status& etat) {
 
 std::optional<std::string> LireProfilTexte(std::string_view octets, std::string_view section,
                                            std::string_view cle) {
-    const std::string texte = DecoderFichierTexte(octets);
+    const auto utf16 = DepuisUtf16(octets);
+    const std::string texte = utf16 ? *utf16 : DecoderFichierTexte(octets);
     section = Rogner(section);
     cle = Rogner(cle);
     std::string_view reste = texte;
@@ -286,7 +314,8 @@ std::optional<std::string> LireProfilTexte(std::string_view octets, std::string_
 std::optional<std::string> ModifierProfilTexte(std::string_view octets, std::string_view section,
                                                std::string_view cle,
                                                const std::optional<std::string>& valeur) {
-    if (!Admissible(section, cle, valeur)) {
+    // Lines of one byte a character would corrupt a UTF-16 file.
+    if (!Admissible(section, cle, valeur) || DepuisUtf16(octets)) {
         return std::nullopt;
     }
     section = Rogner(section);

@@ -5,7 +5,8 @@
 // Sections and keys match without regard to letter case (Windows-1252 letters) or to the
 // spaces and tabs around them; blank lines and lines beginning with ';' never match; when a
 // section appears twice, the first one is read and written. Files are Windows-1252, but a file
-// saved as UTF-8 (with or without BOM) is read, and rewritten, as UTF-8.
+// saved as UTF-8 (with or without BOM) is read, and rewritten, as UTF-8; one saved as UTF-16
+// (with its BOM) is read, and never written.
 #pragma once
 
 #include <cstddef>
@@ -27,7 +28,8 @@ std::string LireProfil(std::string_view section, std::string_view cle, std::stri
 // bytes. The file is replaced whole through a temporary file beside it, so that a failure at
 // any moment leaves either the old or the new file. Returns false when nothing was written:
 // file not writable, bad folder, or a name or value that cannot be written without corrupting
-// the file (line ends or NUL anywhere, '=' in the key, a key beginning with '[' or ';').
+// the file (line ends or NUL anywhere, '=' in the key, a key beginning with '[' or ';', a
+// UTF-16 file).
 // Never throws.
 bool EcrireProfil(std::string_view section, std::string_view cle,
                   const std::optional<std::string>& valeur, std::string_view fichier);

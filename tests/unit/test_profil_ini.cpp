@@ -123,6 +123,11 @@ TEST_F(ProfilIni, LesAutresOctetsDuFichierRestentIntacts) {
 TEST(ProfilTexte, LitCommeWindows) {
     constexpr char kNul[] = "[s]\r\nk=a\0b\r\nn\0m=v\r\n[t\0u]\r\nx=y\r\n";
     const std::string nul(kNul, sizeof kNul - 1);
+    // UTF-16 both ways round; U+1F600 (a surrogate pair) and U+041F have no Windows-1252 byte.
+    constexpr char kLe[] = "\xFF\xFE[\0s\0]\0\r\0\n\0k\0=\0\xE9\0";
+    constexpr char kBe[] = "\xFE\xFF\0[\0s\0]\0\n\0k\0=\xD8\x3D\xDE\0\x04\x1F\0x";
+    const std::string le(kLe, sizeof kLe - 1);
+    const std::string be(kBe, sizeof kBe - 1);
     const std::tuple<std::string, const char*, const char*, std::optional<std::string>> cas[] = {
         {"[s]\rk=v\ra=b\r", "s", "a", "b"},
         {"[s]\nk=v\r\r\n[t]\n\rx=y", "s", "k", "v"},
@@ -136,6 +141,8 @@ TEST(ProfilTexte, LitCommeWindows) {
         {nul, "t", "x", "y"},
         {"[s]\r\nk\r\nk=v\r\n", "s", "k", std::nullopt},
         {"[s]\r\n\v\x1A k\f=\fv\v\r\n", "s", "k", "v"},
+        {le, "s", "k", "\xE9"},
+        {be, "s", "k", "??x"},
     };
     for (const auto& [octets, section, cle, attendu] : cas) {
         EXPECT_EQ(LireProfilTexte(octets, section, cle), attendu) << section << " " << cle;
@@ -144,6 +151,8 @@ TEST(ProfilTexte, LitCommeWindows) {
     EXPECT_EQ(ModifierProfilTexte("[s]\rk=v\ra=b\r", "s", "k", "w"), "[s]\rk=w\r\na=b\r");
     EXPECT_EQ(ModifierProfilTexte("[s]\rk=v\r", "s", "n", "w"), "[s]\rk=v\r\nn=w\r\n");
     EXPECT_EQ(ModifierProfilTexte("", "a]b", "k", "v"), "[a]b]\r\nk=v\r\n");
+    // Lines of one byte a character would corrupt a UTF-16 file.
+    EXPECT_EQ(ModifierProfilTexte(le, "s", "k", "w"), std::nullopt);
 }
 
 TEST_F(ProfilIni, RienNestEcritQuandCeSeraitImpossibleOuDangereux) {
