@@ -46,6 +46,19 @@ std::string Long(std::size_t n) {
     return texte;
 }
 
+// A Windows-1252 text in UTF-16, little-endian or big-endian, behind its byte order mark.
+std::string Utf16(std::string_view ansi, bool petitBoutiste) {
+    std::string octets = petitBoutiste ? "\xFF\xFE" : "\xFE\xFF";
+    for (const char c : ansi) {
+        const auto code = CodeUnicode(static_cast<unsigned char>(c));
+        const char fort = static_cast<char>(code >> 8);
+        const char faible = static_cast<char>(code & 0xFF);
+        octets.push_back(petitBoutiste ? faible : fort);
+        octets.push_back(petitBoutiste ? fort : faible);
+    }
+    return octets;
+}
+
 Operation Lire(std::string_view fichier, std::string_view section, std::string_view cle,
                std::string_view defaut = kDefaut, std::size_t taille = 1000,
                Ecart ecart = Ecart::Aucun) {
@@ -120,6 +133,17 @@ std::vector<Fixture> Fixtures() {
         {"sections_seules", "[a]\r\n[b]\r\n[c]"},
         {"cle_vide", Crlf({"[s]", "=valeur", " = ", "k="})},
         {"egal_multiples", Crlf({"[s]", "k==v", "a=b=c", "==", "[t]", "u=1"})},
+        {"crochets", Crlf({"[a]b]", "k=1", "[ x ] y ]", "k=2", "[[z]]", "k=3"})},
+        {"lecture_seule", simple, Sorte::LectureSeule},
+        {"dossier_absent", std::nullopt, Sorte::DossierAbsent},
+        {"sans_dossier", simple, Sorte::SansDossier},
+        // "Привет" has no Windows-1252 bytes: its UTF-8 ones.
+        {"utf8_cyrillique",
+         kBom + Crlf({"[s]", "k=\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82", "a=b"})},
+        {"bom_seul", kBom},
+        {"zeros_a_la_fin", simple + std::string(1000, '\0')},
+        {"utf16_le", Utf16(simple + Crlf({u8"[Été]"_ansi, u8"clé=é"_ansi}), true)},
+        {"utf16_be", Utf16(simple, false)},
     };
 }
 
@@ -240,8 +264,10 @@ std::vector<Operation> Operations() {
         Lire("long_70000", "s", "n"),
         Lire("long_70000", "s", "m"),
         Lire("long_70000", "s", "k", kDefaut, 65536),
-        Ecrire("long_70000", "s", "n", Long(66000), Ecart::ValeurLongue),
-        Ecrire("simple", "s", "k", Long(40000), Ecart::ValeurLongue),
+        // (Wine's own functions read past their buffers when handed a name or a value of 32 767
+        // characters or more: the longest ones written stay below.)
+        Ecrire("long_70000", "s", "n", "court"),
+        Ecrire("long_70000", "s", "k", Long(32766)),
         Ecrire("simple", "s", "k", Long(32766)),
         Ecrire("simple", Long(300), Long(300), Long(300)),
         // Windows-1252 accents, and the same file as UTF-8.
@@ -286,6 +312,39 @@ std::vector<Operation> Operations() {
         Lire("sections_seules", "c", "k"),
         Ecrire("sections_seules", "c", "k", "v"),
         Ecrire("sections_seules", "a", "k", "v"),
+        // Brackets inside headers.
+        Lire("crochets", "a]b", "k"),
+        Lire("crochets", "a", "k"),
+        Lire("crochets", "x ] y", "k"),
+        Lire("crochets", "[z]", "k"),
+        Ecrire("crochets", "x ] y", "k", "w"),
+        // Files that cannot be written, and a bare file name.
+        Lire("lecture_seule", "s", "k"),
+        Ecrire("lecture_seule", "s", "k", "w", Ecart::LectureSeule),
+        Supprimer("lecture_seule", "s", "k", Ecart::LectureSeule),
+        Lire("dossier_absent", "s", "k"),
+        Ecrire("dossier_absent", "s", "k", "w"),
+        Lire("sans_dossier", "s", "k"),
+        Ecrire("sans_dossier", "s", "n", "w"),
+        Supprimer("sans_dossier", "s", "k"),
+        // Other encodings and endings.
+        Lire("utf8_cyrillique", "s", "k"),
+        Lire("utf8_cyrillique", "s", "a"),
+        Ecrire("utf8_cyrillique", "s", "a", u8"ç"_ansi),
+        Ecrire("utf8_cyrillique", "t", "n", "w"),
+        Ecrire("bom_seul", "s", "k", u8"é"_ansi),
+        Lire("zeros_a_la_fin", "s", "k"),
+        Ecrire("zeros_a_la_fin", "s", "n", "w"),
+        Ecrire("zeros_a_la_fin", "t", "n", "w"),
+        Lire("utf16_le", "s", "k"),
+        Lire("utf16_le", u8"Été"_ansi, u8"clé"_ansi),
+        Ecrire("utf16_le", "s", "k", "w", Ecart::EcritureUtf16),
+        Lire("utf16_be", "s", "autre"),
+        // Buffers and defaults.
+        Lire("simple", "s", "k", kDefaut, 0),
+        Lire("simple", "s", "k", kDefaut, 2),
+        Lire("absent", "s", "k", "defaut\t "),
+        Lire("absent", "s", "k", "   ", 1000, Ecart::DefautBlanc),
         // Empty names, repeated '='.
         Lire("cle_vide", "s", ""),
         Lire("cle_vide", "s", "k"),

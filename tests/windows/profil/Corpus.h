@@ -18,12 +18,18 @@ enum class Ecart {
     HorsSection,
     Commentaire,
     CleRepetee,
-    ValeurLongue,
+    LectureSeule,
+    DefautBlanc,
+    EcritureUtf16,
 };
+
+// Where a file of the corpus lies, and how.
+enum class Sorte { Ordinaire, LectureSeule, DossierAbsent, SansDossier };
 
 struct Fixture {
     std::string nom;
     std::optional<std::string> octets; // nullopt: the file does not exist
+    Sorte sorte = Sorte::Ordinaire;    // SansDossier: named without folder, in Windows' own
 };
 
 enum class Genre { Lecture, Ecriture };

@@ -8,6 +8,7 @@
 #include "Corpus.h"
 #include "DossierTemporaire.h"
 
+#include "platform/Services.h"
 #include "support/ProfilIni.h"
 
 #include <windows.h>
@@ -54,9 +55,14 @@ const Depart kDeparts[] = {
     {Ecart::CleRepetee, "deleting a repeated key",
      "every line of the key goes, since a copy left behind would be read in its place; Windows "
      "deletes the first one only, and the key then reads as the copy's value"},
-    {Ecart::ValeurLongue, "values of 32 767 characters and more",
-     "our engine writes them whole and reads them back; Windows reports success but writes "
-     "the value cut or emptied"},
+    {Ecart::LectureSeule, "read-only file",
+     "our engine writes nothing into a file marked read-only, whoever asks, as Windows refuses "
+     "to; Wine maps the mark to the write permissions, which do not stop it when run as root"},
+    {Ecart::DefautBlanc, "default made of spaces only",
+     "the default loses all its trailing spaces; Wine keeps the first of them"},
+    {Ecart::EcritureUtf16, "writing into a UTF-16 file",
+     "our engine reads such a file but never writes one (its lines are one byte a character): "
+     "it says so rather than corrupt the file; Windows rewrites it in UTF-16"},
 };
 
 const Depart* Trouver(Ecart ecart) {
@@ -125,16 +131,78 @@ std::vector<std::string> Noms(const char* section, const std::string& chemin) {
     return noms;
 }
 
+// A file as both engines are given it, and where it really lies.
+struct Place {
+    std::string donne;
+    std::string reel;
+};
+
+std::string RepertoireWindowsReel() {
+    char tampon[MAX_PATH + 1] = {};
+    const UINT n = GetWindowsDirectoryA(tampon, MAX_PATH);
+    return std::string(tampon, n < MAX_PATH ? n : 0);
+}
+
+// The program's data folder stands for the Windows directory, where a user may write: here a
+// folder of the run.
+class SystemeDeLEssai : public ISysteme {
+public:
+    explicit SystemeDeLEssai(std::string donnees) : donnees_(std::move(donnees)) {}
+    long OuvrirDocument(const std::string&, const std::string&) override { return 0; }
+    void Lancer(const std::string&, int) override {}
+    void Terminer(int) override {}
+    std::string RepertoireDonnees() override { return donnees_; }
+    std::string RepertoireSysteme() override { return {}; }
+
+private:
+    std::string donnees_;
+};
+
+// `windows`: the copy for Windows' functions, whose bare names lie in its own directory.
+Place Preparer(const Fixture& f, const test::DossierTemporaire& dossier, const std::string& nom,
+               bool windows) {
+    Place p;
+    switch (f.sorte) {
+    case Sorte::SansDossier:
+        // Unique to this run: the Windows directory is shared.
+        p.donne = "monvalor-" + std::to_string(GetCurrentProcessId()) + "-" + nom;
+        p.reel = windows ? RepertoireWindowsReel() + "\\" + p.donne
+                         : Plateforme().systeme->RepertoireDonnees() + "\\" + p.donne;
+        break;
+    case Sorte::DossierAbsent:
+        p.donne = p.reel = dossier.Fichier("absent\\" + nom);
+        break;
+    default:
+        p.donne = p.reel = dossier.Fichier(nom);
+    }
+    if (f.octets && f.sorte != Sorte::DossierAbsent) {
+        test::EcrireFichier(p.reel, *f.octets);
+    }
+    if (f.sorte == Sorte::LectureSeule) {
+        SetFileAttributesA(p.reel.c_str(), FILE_ATTRIBUTE_READONLY);
+    }
+    return p;
+}
+
+void Ranger(const Fixture& f, const Place& p) {
+    if (f.sorte == Sorte::LectureSeule) {
+        SetFileAttributesA(p.reel.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    if (f.sorte == Sorte::SansDossier) {
+        DeleteFileA(p.reel.c_str());
+    }
+}
+
 struct Verdict {
     bool accord = true;
     bool octetsEgaux = false;
     std::string detail;
 };
 
-Verdict ComparerLecture(const Operation& op, const std::string& chemin) {
+Verdict ComparerLecture(const Operation& op, const std::string& fw, const std::string& fn) {
     const std::string defaut = op.texte.value_or("");
-    const std::string windows = LireWindows(op.section, op.cle, defaut, op.taille, chemin);
-    const std::string notre = LireProfil(op.section, op.cle, defaut, op.taille, chemin);
+    const std::string windows = LireWindows(op.section, op.cle, defaut, op.taille, fw);
+    const std::string notre = LireProfil(op.section, op.cle, defaut, op.taille, fn);
     Verdict v;
     v.accord = windows == notre;
     if (!v.accord) {
@@ -172,15 +240,17 @@ Verdict ComparerValeurs(const Operation& op, const std::string& fw, const std::s
     return v;
 }
 
-Verdict ComparerEcriture(const Operation& op, const std::string& fw, const std::string& fn) {
+Verdict ComparerEcriture(const Operation& op, const Place& pw, const Place& pn) {
+    const std::string& fw = pw.donne;
+    const std::string& fn = pn.donne;
     const char* valeur = op.texte ? op.texte->c_str() : nullptr;
     const bool reussiWindows =
         WritePrivateProfileStringA(op.section.c_str(), op.cle.c_str(), valeur, fw.c_str()) != 0;
     // Windows may keep the file in a cache: have it written out before looking at it.
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, fw.c_str());
     const bool reussiNotre = EcrireProfil(op.section, op.cle, op.texte, fn);
-    const auto octetsWindows = Contenu(fw);
-    const auto octetsNotre = Contenu(fn);
+    const auto octetsWindows = Contenu(pw.reel);
+    const auto octetsNotre = Contenu(pn.reel);
     Verdict v;
     if (reussiWindows != reussiNotre) {
         v.accord = false;
@@ -206,22 +276,18 @@ Verdict ComparerEcriture(const Operation& op, const std::string& fw, const std::
     return v;
 }
 
-void Preparer(const std::optional<std::string>& octets, const std::string& chemin) {
-    if (octets) {
-        test::EcrireFichier(chemin, *octets);
-    }
-}
-
 } // namespace
 
 int main() {
     const auto fixtures = Fixtures();
-    std::map<std::string, std::optional<std::string>> parNom;
+    std::map<std::string, const Fixture*> parNom;
     for (const auto& f : fixtures) {
-        parNom[f.nom] = f.octets;
+        parNom[f.nom] = &f;
     }
     const auto operations = Operations();
     test::DossierTemporaire dossier;
+    fs::create_directory(dossier.Chemin() / "donnees");
+    Plateforme().systeme = std::make_shared<SystemeDeLEssai>(dossier.Fichier("donnees"));
     std::ostringstream rapport;
     int accords = 0;
     int octetsEgaux = 0;
@@ -239,12 +305,14 @@ int main() {
         utilisees.insert(op.fichier);
         // A pair of fresh files for every operation: no cache of Windows' can serve stale bytes.
         const std::string base = std::to_string(i) + "-" + op.fichier;
-        const std::string fw = dossier.Fichier(base + "-w.ini");
-        const std::string fn = dossier.Fichier(base + "-n.ini");
-        Preparer(fixture->second, fw);
-        Preparer(fixture->second, fn);
+        const Fixture& f = *fixture->second;
+        const Place pw = Preparer(f, dossier, base + "-w.ini", true);
+        const Place pn = Preparer(f, dossier, base + "-n.ini", false);
         const bool lecture = op.genre == Genre::Lecture;
-        const Verdict v = lecture ? ComparerLecture(op, fw) : ComparerEcriture(op, fw, fn);
+        const Verdict v =
+            lecture ? ComparerLecture(op, pw.donne, pn.donne) : ComparerEcriture(op, pw, pn);
+        Ranger(f, pw);
+        Ranger(f, pn);
         const Depart* depart = Trouver(op.ecart);
         std::string etat;
         if (v.accord && !depart) {
