@@ -35,8 +35,27 @@ void TerminerDerniereLigne(std::string& texte) {
     }
 }
 
+// The blanks Windows trims around names and values: Ctrl-Z, the old end-of-file mark, among them.
 constexpr bool Blanc(char c) {
-    return c == ' ' || c == '\t';
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1A';
+}
+
+// A line ends at CR LF, LF or a lone CR. The next line of `reste` without its line end;
+// `reste` moves past both.
+std::string_view LigneSuivante(std::string_view& reste) {
+    const auto fin = std::min(reste.find_first_of("\r\n"), reste.size());
+    const std::string_view ligne = reste.substr(0, fin);
+    std::size_t saut = fin;
+    if (fin < reste.size()) {
+        saut += reste.substr(fin, 2) == "\r\n" ? 2 : 1;
+    }
+    reste.remove_prefix(saut);
+    return ligne;
+}
+
+// What a C string would hold: Windows hands names and values over as such.
+std::string_view AvantNul(std::string_view s) {
+    return s.substr(0, std::min(s.find('\0'), s.size()));
 }
 
 std::string_view Rogner(std::string_view s) {
@@ -70,13 +89,11 @@ struct LigneAnalysee {
     Genre genre = Genre::Vide;
     std::string_view nom;    // section or key, trimmed
     std::string_view valeur; // trimmed, quotes still there
+    bool egal = false;       // a key line without '=' has no value at all
 };
 
-// `ligne` holds no '\n'; a '\r' before it belongs to the line end.
+// `ligne` holds no line end.
 LigneAnalysee Analyser(std::string_view ligne) {
-    if (!ligne.empty() && ligne.back() == '\r') {
-        ligne.remove_suffix(1);
-    }
     LigneAnalysee a;
     const std::string_view texte = Rogner(ligne);
     if (texte.empty()) {
@@ -86,24 +103,23 @@ LigneAnalysee Analyser(std::string_view ligne) {
         a.genre = Genre::Commentaire;
         return a;
     }
-    if (texte.front() == '[') {
+    // The name runs to the last ']'; without one, the line is no header but an ordinary line
+    // of the section it stands in.
+    const auto fin = texte.rfind(']');
+    if (texte.front() == '[' && fin != std::string_view::npos) {
         a.genre = Genre::Section;
-        auto nom = texte.substr(1);
-        const auto fin = nom.find(']');
-        if (fin != std::string_view::npos) {
-            nom = nom.substr(0, fin);
-        }
-        a.nom = Rogner(nom);
+        a.nom = Rogner(AvantNul(texte.substr(1, fin - 1)));
         return a;
     }
     a.genre = Genre::Entree;
     const auto egal = texte.find('=');
-    if (egal == std::string_view::npos) {
+    a.egal = egal != std::string_view::npos;
+    if (!a.egal) {
         // A line without '=' names a key without value.
-        a.nom = texte;
+        a.nom = Rogner(AvantNul(texte));
     } else {
-        a.nom = Rogner(texte.substr(0, egal));
-        a.valeur = Rogner(texte.substr(egal + 1));
+        a.nom = Rogner(AvantNul(texte.substr(0, egal)));
+        a.valeur = Rogner(AvantNul(texte.substr(egal + 1)));
     }
     return a;
 }
@@ -116,15 +132,14 @@ std::string_view SansGuillemets(std::string_view valeur) {
     return valeur;
 }
 
-// Offsets of the lines of a text: each line runs from its start to just past its '\n' (or to
-// the end of the text for a last line without one).
+// Offsets of the lines of a text: each line runs from its start to just past its line end (or
+// to the end of the text for a last line without one).
 std::vector<std::size_t> DebutsDeLignes(std::string_view texte) {
     std::vector<std::size_t> debuts;
-    std::size_t position = 0;
-    while (position < texte.size()) {
-        debuts.push_back(position);
-        const auto fin = texte.find('\n', position);
-        position = fin == std::string_view::npos ? texte.size() : fin + 1;
+    std::string_view reste = texte;
+    while (!reste.empty()) {
+        debuts.push_back(texte.size() - reste.size());
+        LigneSuivante(reste);
     }
     debuts.push_back(texte.size());
     return debuts;
@@ -132,11 +147,8 @@ std::vector<std::size_t> DebutsDeLignes(std::string_view texte) {
 
 std::string_view Contenu(std::string_view texte, const std::vector<std::size_t>& debuts,
                          std::size_t i) {
-    auto ligne = texte.substr(debuts[i], debuts[i + 1] - debuts[i]);
-    if (!ligne.empty() && ligne.back() == '\n') {
-        ligne.remove_suffix(1);
-    }
-    return ligne;
+    std::string_view reste = texte.substr(debuts[i], debuts[i + 1] - debuts[i]);
+    return LigneSuivante(reste);
 }
 
 // Where a key lives in a file: the line of the first section of that name, the last line of
@@ -174,19 +186,47 @@ Emplacement Localiser(std::string_view texte, const std::vector<std::size_t>& de
 
 bool Admissible(std::string_view section, std::string_view cle,
                 const std::optional<std::string>& valeur) {
-    constexpr std::string_view kFins = "\r\n";
+    // (NUL too: Windows would end the text there.)
+    constexpr std::string_view kFins{"\r\n\0", 3};
     if (section.find_first_of(kFins) != std::string_view::npos ||
         cle.find_first_of(kFins) != std::string_view::npos ||
         (valeur && valeur->find_first_of(kFins) != std::string::npos)) {
         return false;
     }
-    // Each of these would be read back as something else: a shorter section name, a shorter
-    // key, a section header or a comment.
-    if (section.find(']') != std::string_view::npos || cle.find('=') != std::string_view::npos) {
+    // Each of these would be read back as something else: a shorter key, a section header or
+    // a comment. (A section's name runs to the last ']', so it may hold one.)
+    if (cle.find('=') != std::string_view::npos) {
         return false;
     }
     const auto nom = Rogner(cle);
     return nom.empty() || (nom.front() != '[' && nom.front() != ';');
+}
+
+// A file saved as UTF-16 behind its byte order mark, as Notepad's "Unicode" is, in
+// Windows-1252: '?' for each character that has no byte there. nullopt for any other file.
+std::optional<std::string> DepuisUtf16(std::string_view octets) {
+    const bool petitBoutiste = octets.starts_with("\xFF\xFE");
+    if (!petitBoutiste && !octets.starts_with("\xFE\xFF")) {
+        return std::nullopt;
+    }
+    const auto unite = [&](std::size_t i) {
+        const auto a = static_cast<unsigned char>(octets[i]);
+        const auto b = static_cast<unsigned char>(octets[i + 1]);
+        return static_cast<char32_t>(petitBoutiste ? (b << 8 | a) : (a << 8 | b));
+    };
+    std::string texte;
+    texte.reserve(octets.size() / 2);
+    for (std::size_t i = 2; i + 1 < octets.size(); i += 2) {
+        const char32_t code = unite(i);
+        // A surrogate pair is one character beyond Windows-1252.
+        if (code >= 0xD800 && code <= 0xDBFF && i + 3 < octets.size()) {
+            const char32_t suite = unite(i + 2);
+            i += suite >= 0xDC00 && suite <= 0xDFFF ? 2 : 0;
+        }
+        const int octet = code >= 0xD800 && code <= 0xDFFF ? -1 : OctetAnsi(code);
+        texte.push_back(octet < 0 ? '?' : static_cast<char>(octet));
+    }
+    return texte;
 }
 
 // --- files ----------------------------------------------------------------------------------
@@ -238,15 +278,14 @@ bool Inscriptible(const fs::path& chemin, const fs::file_status& etat) {
 
 std::optional<std::string> LireProfilTexte(std::string_view octets, std::string_view section,
                                            std::string_view cle) {
-    const std::string texte = DecoderFichierTexte(octets);
+    const auto utf16 = DepuisUtf16(octets);
+    const std::string texte = utf16 ? *utf16 : DecoderFichierTexte(octets);
     section = Rogner(section);
     cle = Rogner(cle);
     std::string_view reste = texte;
     bool dansSection = false;
     while (!reste.empty()) {
-        const auto fin = reste.find('\n');
-        const std::string_view ligne = reste.substr(0, fin);
-        reste = fin == std::string_view::npos ? std::string_view{} : reste.substr(fin + 1);
+        const std::string_view ligne = LigneSuivante(reste);
         // Outside the section only headers matter: look no further than the first character.
         std::size_t debut = 0;
         while (debut < ligne.size() && Blanc(ligne[debut])) {
@@ -262,6 +301,10 @@ std::optional<std::string> LireProfilTexte(std::string_view octets, std::string_
             }
             dansSection = MemeNom(a.nom, section);
         } else if (a.genre == Genre::Entree && MemeNom(a.nom, cle)) {
+            // A key without '=' is found, and has no value: it reads as absent.
+            if (!a.egal) {
+                return std::nullopt;
+            }
             return std::string(SansGuillemets(a.valeur));
         }
     }
@@ -271,7 +314,8 @@ std::optional<std::string> LireProfilTexte(std::string_view octets, std::string_
 std::optional<std::string> ModifierProfilTexte(std::string_view octets, std::string_view section,
                                                std::string_view cle,
                                                const std::optional<std::string>& valeur) {
-    if (!Admissible(section, cle, valeur)) {
+    // Lines of one byte a character would corrupt a UTF-16 file.
+    if (!Admissible(section, cle, valeur) || DepuisUtf16(octets)) {
         return std::nullopt;
     }
     section = Rogner(section);

@@ -16,19 +16,25 @@ using namespace monvalor;
 
 namespace {
 
+// Lines with their line ends: CR LF, LF or a lone CR.
 std::vector<std::string_view> Lignes(std::string_view texte) {
     std::vector<std::string_view> lignes;
     while (!texte.empty()) {
-        const auto n = std::min(texte.find('\n'), texte.size() - 1) + 1;
+        auto n = std::min(texte.find_first_of("\r\n"), texte.size() - 1) + 1;
+        if (texte[n - 1] == '\r' && n < texte.size() && texte[n] == '\n') {
+            ++n;
+        }
         lignes.push_back(texte.substr(0, n));
         texte.remove_prefix(n);
     }
     return lignes;
 }
 
+constexpr std::string_view kBlancs = " \t\v\f\x1A";
+
 std::string_view Rogner(std::string_view s) {
-    const auto debut = std::min(s.find_first_not_of(" \t"), s.size());
-    return s.substr(debut, s.find_last_not_of(" \t") + 1 - debut);
+    const auto debut = std::min(s.find_first_not_of(kBlancs), s.size());
+    return s.substr(debut, s.find_last_not_of(kBlancs) + 1 - debut);
 }
 
 // What a reader gives back for a written value.

@@ -51,7 +51,7 @@ TEST_F(ProfilIni, LitUnFichierEcritALaMain) {
     // the second copy of the section are never read.
     const std::string_view general[][2] = {
         {"Simple", "un"},    {"Mixte", "\"deux'"},  {"Seul", "\""},        {"Vide", ""},
-        {"VideCite", ""},    {"SansEgal", ""},      {"Egal", "a=b"},       {"Double", "premier"},
+        {"VideCite", ""},    {"SansEgal", kDefaut}, {"Egal", "a=b"},       {"Double", "premier"},
         {";Cache", kDefaut}, {"; Cache2", kDefaut}, {"Nouvelle", kDefaut}, {"Cle", kDefaut},
         {"", kDefaut}};
     for (const auto& [cle, attendu] : general) {
@@ -118,13 +118,50 @@ TEST_F(ProfilIni, LesAutresOctetsDuFichierRestentIntacts) {
     }
 }
 
+// Files as Windows' own profile functions read them: any line end, headers to the last ']',
+// names and values cut at NUL, the rarer blanks trimmed.
+TEST(ProfilTexte, LitCommeWindows) {
+    constexpr char kNul[] = "[s]\r\nk=a\0b\r\nn\0m=v\r\n[t\0u]\r\nx=y\r\n";
+    const std::string nul(kNul, sizeof kNul - 1);
+    // UTF-16 both ways round; U+1F600 (a surrogate pair) and U+041F have no Windows-1252 byte.
+    constexpr char kLe[] = "\xFF\xFE[\0s\0]\0\r\0\n\0k\0=\0\xE9\0";
+    constexpr char kBe[] = "\xFE\xFF\0[\0s\0]\0\n\0k\0=\xD8\x3D\xDE\0\x04\x1F\0x";
+    const std::string le(kLe, sizeof kLe - 1);
+    const std::string be(kBe, sizeof kBe - 1);
+    const std::tuple<std::string, const char*, const char*, std::optional<std::string>> cas[] = {
+        {"[s]\rk=v\ra=b\r", "s", "a", "b"},
+        {"[s]\nk=v\r\r\n[t]\n\rx=y", "s", "k", "v"},
+        {"[s]\nk=v\r\r\n[t]\n\rx=y", "t", "x", "y"},
+        {"[s\r\nk=v\r\n", "s", "k", std::nullopt},
+        {"[s]\r\n[ouvert\r\nk=v\r\n", "s", "k", "v"},
+        {"[t]]]\r\nx=1\r\n", "t]]", "x", "1"},
+        {"[t]]]\r\nx=1\r\n", "t", "x", std::nullopt},
+        {nul, "s", "k", "a"},
+        {nul, "s", "n", "v"},
+        {nul, "t", "x", "y"},
+        {"[s]\r\nk\r\nk=v\r\n", "s", "k", std::nullopt},
+        {"[s]\r\n\v\x1A k\f=\fv\v\r\n", "s", "k", "v"},
+        {le, "s", "k", "\xE9"},
+        {be, "s", "k", "??x"},
+    };
+    for (const auto& [octets, section, cle, attendu] : cas) {
+        EXPECT_EQ(LireProfilTexte(octets, section, cle), attendu) << section << " " << cle;
+    }
+    // A lone CR ends a line that a write replaces or follows.
+    EXPECT_EQ(ModifierProfilTexte("[s]\rk=v\ra=b\r", "s", "k", "w"), "[s]\rk=w\r\na=b\r");
+    EXPECT_EQ(ModifierProfilTexte("[s]\rk=v\r", "s", "n", "w"), "[s]\rk=v\r\nn=w\r\n");
+    EXPECT_EQ(ModifierProfilTexte("", "a]b", "k", "v"), "[a]b]\r\nk=v\r\n");
+    // Lines of one byte a character would corrupt a UTF-16 file.
+    EXPECT_EQ(ModifierProfilTexte(le, "s", "k", "w"), std::nullopt);
+}
+
 TEST_F(ProfilIni, RienNestEcritQuandCeSeraitImpossibleOuDangereux) {
     const std::string contenu = "[s]\r\nk=v\r\n";
     EcrireFichier(fichier, contenu);
     // Names and values that would be read back as something else.
     const std::tuple<const char*, const char*, std::optional<std::string>> cas[] = {
         {"s", "k", "a\nb"}, {"s", "k", "a\rb"},         {"s\n", "k", "v"},
-        {"s", "k\r", "v"},  {"s", "k\n", std::nullopt}, {"a]b", "k", "v"},
+        {"s", "k\r", "v"},  {"s", "k\n", std::nullopt}, {"s", "k", std::string("a\0b", 3)},
         {"s", "a=b", "v"},  {"s", "  [k", "v"},         {"s", " ;k", std::nullopt},
     };
     for (const auto& [section, cle, valeur] : cas) {
