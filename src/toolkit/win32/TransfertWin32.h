@@ -19,6 +19,7 @@
 
 #include "platform/Transfert.h"
 
+#include <wincrypt.h>
 #include <windows.h>
 #include <winhttp.h>
 
