@@ -2,7 +2,13 @@
 
 #include "support/Ansi.h"
 
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
 #include <algorithm>
+
 #include <fcntl.h>
 #include <io.h>
 #include <share.h>
@@ -30,9 +36,33 @@ bool AUnRepertoire(std::string_view fichier) {
     return fichier.find_first_of("\\/:") != std::string_view::npos;
 }
 
-// Windows keeps read-only as an attribute, which the permissions already tell.
-bool Inscriptible(const fs::path&) {
-    return true;
+// A file's read-only attribute is what its permissions already tell. A folder's attribute says
+// nothing about its files: its access rules decide, and only trying tells, with a file that
+// goes away as it is closed.
+bool Inscriptible(const fs::path& chemin) {
+    const DWORD attributs = GetFileAttributesW(chemin.c_str());
+    if (attributs == INVALID_FILE_ATTRIBUTES) {
+        return false;
+    }
+    if ((attributs & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        return true;
+    }
+    for (int essai = 0; essai < 8; ++essai) {
+        const fs::path sonde =
+            chemin / (L".monvalor-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                      std::to_wstring(GetTickCount64()) + L"-" + std::to_wstring(essai));
+        const HANDLE h = CreateFileW(
+            sonde.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+            FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            CloseHandle(h);
+            return true;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS) {
+            return false;
+        }
+    }
+    return false;
 }
 
 bool CopierDroits(int, const fs::path&) {
