@@ -274,8 +274,12 @@ void frmAbout::LancerMiseAJour(const std::string& adresse, const std::string& ch
     } catch (const Erreur&) {
         signature.clear();
     }
-    std::ifstream f(CheminSysteme(chemin), std::ios::binary);
-    const std::string programme((std::istreambuf_iterator<char>(f)), {});
+    std::string programme;
+    {
+        // Closed before anything else: Windows deletes no file that is still open.
+        std::ifstream f(CheminSysteme(chemin), std::ios::binary);
+        programme.assign(std::istreambuf_iterator<char>(f), {});
+    }
     if (!Plateforme().signature(programme, signature, cle)) {
         // Never left where a later start could take it for a genuine one.
         std::error_code ignore;

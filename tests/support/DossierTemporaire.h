@@ -29,8 +29,12 @@ public:
     DossierTemporaire& operator=(const DossierTemporaire&) = delete;
 
     const std::filesystem::path& Chemin() const { return chemin_; }
-    // The path of a file in the folder, as the core's text (the folder name is plain ASCII).
-    std::string Fichier(std::string_view nom) const { return (chemin_ / nom).string(); }
+    // The path of a file in the folder, as the core's text: the folder's name is plain ASCII and
+    // the file's is kept byte for byte, whatever code page the system would convert it with.
+    std::string Fichier(std::string_view nom) const {
+        return chemin_.string() + static_cast<char>(std::filesystem::path::preferred_separator) +
+               std::string(nom);
+    }
 
 private:
     std::filesystem::path chemin_;

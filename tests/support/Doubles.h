@@ -15,6 +15,7 @@
 #include "support/TexteSource.h"
 
 #include "DossierTemporaire.h"
+#include "Systeme.h"
 
 #include <gtest/gtest.h>
 
@@ -137,13 +138,14 @@ struct RegistreMemoire final : IRegistre {
 struct VolumesMemoire final : IVolumes {
     std::vector<Volume> lecteurs;
     std::set<std::string> dossiers, pasPrets, refuses;
-    std::string courant = "/";
+    std::string courant = std::string(1, SeparateurChemin);
 
     std::vector<Volume> Lecteurs() override { return lecteurs; }
     std::string RepertoireCourant() override { return courant; }
-    bool EstAbsolu(const std::string& c) override { return c.starts_with('/'); }
+    bool EstAbsolu(const std::string& c) override { return c.starts_with(SeparateurChemin); }
     std::string Resoudre(const std::string& base, const std::string& t) override {
-        return EstAbsolu(t) ? t : base == "/" ? "/" + t : base + "/" + t;
+        const std::string racine(1, SeparateurChemin);
+        return EstAbsolu(t) ? t : base == racine ? racine + t : base + racine + t;
     }
     std::vector<std::string> SousDossiers(const std::string& d) override {
         for (const std::string& r : pasPrets) {
@@ -159,8 +161,9 @@ struct VolumesMemoire final : IVolumes {
         }
         std::vector<std::string> noms;
         for (const std::string& f : dossiers) {
-            const std::size_t fin = f.rfind('/');
-            if (f != "/" && (fin == 0 ? "/" : f.substr(0, fin)) == d) {
+            const std::size_t fin = f.rfind(SeparateurChemin);
+            const std::string racine(1, SeparateurChemin);
+            if (f != racine && (fin == 0 ? racine : f.substr(0, fin)) == d) {
                 noms.push_back(f.substr(fin + 1));
             }
         }

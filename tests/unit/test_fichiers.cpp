@@ -1,5 +1,6 @@
 #include "DossierTemporaire.h"
 #include "ErreurLevee.h"
+#include "Systeme.h"
 
 #include "platform/Services.h"
 #include "support/Erreur.h"
@@ -8,18 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace monvalor;
 using namespace monvalor::test;
 
 namespace {
-
-// Writes a path with '/' standing for the platform's separator and '|' for the other one.
-std::string P(std::string chemin) {
-    for (char& c : chemin) {
-        c = c == '/' ? SeparateurChemin : c == '|' ? (SeparateurChemin == '/' ? '\\' : '/') : c;
-    }
-    return chemin;
-}
 
 // Records the last document opened; gives the folder set, or fails when there is none.
 struct SystemeEspion final : ISysteme {
@@ -75,8 +70,8 @@ TEST_F(Fichiers, ExtraireNomEtRepertoireEtJoindre) {
 
 TEST_F(Fichiers, FichierExiste) {
     EcrireFichier(dossier.Chemin() / "vide.txt", "");
-    // A Windows-1252 name reaches the disk as UTF-8.
-    EcrireFichier(dossier.Chemin() / "caf\xC3\xA9.lng", "x");
+    // A Windows-1252 name reaches the disk as the system's Unicode.
+    EcrireFichier(dossier.Chemin() / std::u8string(u8"caf\u00E9.lng"), "x");
     std::filesystem::create_directory(dossier.Chemin() / "sous");
     EXPECT_TRUE(FichierExiste(dossier.Fichier("vide.txt")));
     EXPECT_TRUE(FichierExiste(dossier.Fichier("caf\xE9.lng")));
@@ -88,7 +83,7 @@ TEST_F(Fichiers, FichierExiste) {
 }
 
 TEST_F(Fichiers, OuvrirDocumentEtRepertoiresDeLaPlateforme) {
-    espion->retour = 0x7FFFFFFFFFL;
+    espion->retour = std::numeric_limits<long>::max();
     EXPECT_EQ(OuvrirDocument("mailto:x@exemple.fr", 1234), 0x7FFFFFFF);
     EXPECT_EQ(espion->ouvert, "mailto:x@exemple.fr open");
     // Folders lose their trailing separators, but for a root; deeper than the classic

@@ -100,7 +100,8 @@ TEST_F(APropos, GetKeyValueReadsTextsAndNumbers) {
 
 TEST_F(APropos, SysInfoStartsTheRecordedToolOrSaysItIsMissing) {
     const std::string message(MessageInfosSystemeIndisponibles);
-    const std::string outil = dossier.Fichier("outil-infos"), dossierAvec = dossier.Chemin();
+    const std::string outil = dossier.Fichier("outil-infos"),
+                      dossierAvec = dossier.Chemin().string();
     EcrireFichier(outil, "#!/bin/sh\n");
     EcrireFichier(dossier.Chemin() / "MSINFO32.EXE", "MZ");
     const struct {

@@ -3,6 +3,7 @@
 #include "support/TexteSource.h"
 
 #include "Doubles.h"
+#include "Systeme.h"
 
 using namespace monvalor;
 using namespace monvalor::test;
@@ -37,9 +38,9 @@ protected:
 
 TEST_F(Convertisseur, TakesACopiedAmountAndLeavesAnythingElseOnTheClipboard) {
     const std::string journal = dossier.Fichier("journal.txt");
-    ::setenv("MONVALOR_JOURNAL", journal.c_str(), 1);
+    DefinirVariable("MONVALOR_JOURNAL", journal);
     FormulaireMemoire& f = Demarre();
-    ::unsetenv("MONVALOR_JOURNAL");
+    EffacerVariable("MONVALOR_JOURNAL");
     f.Taper("txtMontantLibre", "a\\b\tc");
     const Textes cent = {" 100 ", "15,24", "655,96", "19,6", "83,61", "119,6", "80,4"};
     const struct {

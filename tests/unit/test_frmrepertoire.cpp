@@ -24,18 +24,18 @@ class Repertoire : public AvecDoubles {
 protected:
     void SetUp() override {
         AvecDoubles::SetUp();
-        volumes->lecteurs = {{"/", "Racine", GenreVolume::Systeme},
-                             {"/home/anne", "Dossier personnel", GenreVolume::Personnel},
-                             {"/media/anne/CLE", "CLE", GenreVolume::Amovible},
-                             {"/mnt/nas", "nas:/export", GenreVolume::Reseau}};
-        volumes->dossiers.insert({"/", "/home", "/home/anne", "/home/anne/Documents",
-                                  "/home/anne/Documents/Factures", "/home/anne/abc", "/media",
-                                  "/media/anne", "/media/anne/CLE", "/mnt", "/mnt/nas",
-                                  "/mnt/nas/partage", "/root", "/home/anne/" + kZebre,
-                                  "/home/anne/" + kZoe, "/home/anne/" + kElements});
-        volumes->pasPrets = {"/mnt/nas"};
-        volumes->refuses = {"/root"};
-        volumes->courant = "/home/anne";
+        volumes->lecteurs = {{P("/"), "Racine", GenreVolume::Systeme},
+                             {P("/home/anne"), "Dossier personnel", GenreVolume::Personnel},
+                             {P("/media/anne/CLE"), "CLE", GenreVolume::Amovible},
+                             {P("/mnt/nas"), "partage nas", GenreVolume::Reseau}};
+        volumes->dossiers.insert(
+            {P("/"), P("/home"), P("/home/anne"), P("/home/anne/Documents"),
+             P("/home/anne/Documents/Factures"), P("/home/anne/abc"), P("/media"), P("/media/anne"),
+             P("/media/anne/CLE"), P("/mnt"), P("/mnt/nas"), P("/mnt/nas/partage"), P("/root"),
+             P("/home/anne/") + kZebre, P("/home/anne/") + kZoe, P("/home/anne/") + kElements});
+        volumes->pasPrets = {P("/mnt/nas")};
+        volumes->refuses = {P("/root")};
+        volumes->courant = P("/home/anne");
     }
     static frmRepertoire& F() { return frmRepertoire::Defaut(); }
     FormulaireMemoire& Form() { return Forme(F()); }
@@ -46,11 +46,11 @@ protected:
     std::vector<std::string> Messages() { return systeme->Textes(); }
 };
 
-const std::vector<std::string> kAccueil = {"/home/anne [Dossier personnel]", "/home/anne",
-                                           "/home/anne"};
-const std::vector<std::string> kFactures = {"/home/anne [Dossier personnel]",
-                                            "/home/anne/Documents/Factures",
-                                            "/home/anne/Documents/Factures"};
+const std::vector<std::string> kAccueil = {P("/home/anne [Dossier personnel]"), P("/home/anne"),
+                                           P("/home/anne")};
+const std::vector<std::string> kFactures = {P("/home/anne [Dossier personnel]"),
+                                            P("/home/anne/Documents/Factures"),
+                                            P("/home/anne/Documents/Factures")};
 
 } // namespace
 
@@ -58,51 +58,54 @@ TEST_F(Repertoire, OpensWhereItIsToldOrWhereTheListsStartAndListsAsAFrenchReader
     F().Charger();
     EXPECT_EQ(Montre(), kAccueil);
     EXPECT_EQ(Form().Legende(), u8"Sélectionnez un répertoire"_ansi);
-    std::vector<EntreeDossier> attendues = {{"/home/anne", "/home/anne", 0, true}};
+    std::vector<EntreeDossier> attendues = {{P("/home/anne"), P("/home/anne"), 0, true}};
     for (const std::string& nom :
          {std::string("abc"), std::string("Documents"), kElements, kZebre, kZoe}) {
-        attendues.push_back({"/home/anne/" + nom, nom, 1, false});
+        attendues.push_back({P("/home/anne/") + nom, nom, 1, false});
     }
     EXPECT_EQ(Form().Memoire("dirHisto").Dossiers().Entrees(), attendues);
     F().Decharger();
 
-    F().Repertoire = "/home/anne/Documents/Factures";
+    F().Repertoire = P("/home/anne/Documents/Factures");
     F().Charger();
     EXPECT_EQ(Montre(), kFactures);
-    EXPECT_EQ(Form().Memoire("dirHisto").Dossiers().Entrees(),
-              (std::vector<EntreeDossier>{{"/home/anne", "/home/anne", 0, true},
-                                          {"/home/anne/Documents", "Documents", 1, true},
-                                          {"/home/anne/Documents/Factures", "Factures", 2, true}}));
+    EXPECT_EQ(
+        Form().Memoire("dirHisto").Dossiers().Entrees(),
+        (std::vector<EntreeDossier>{{P("/home/anne"), P("/home/anne"), 0, true},
+                                    {P("/home/anne/Documents"), "Documents", 1, true},
+                                    {P("/home/anne/Documents/Factures"), "Factures", 2, true}}));
     EXPECT_TRUE(Messages().empty());
 }
 
 TEST_F(Repertoire, AStartOnADriveThatIsNotReadyIsToldOnceAndLeavesTheWindowUntranslated) {
     EcrireFichier(dossier.Chemin() / "Shared.lng", "[frmRepertoire]\r\nCaption=Select a folder\r\n"
                                                    "Annuler=Cancel\r\n");
-    F().Repertoire = "/mnt/nas/partage";
+    F().Repertoire = P("/mnt/nas/partage");
     F().Charger();
     // The failure's own text, with a single OK button and the program's title.
     const std::vector<MessageVu> attendus = {
-        {std::string(u8"Pas prêt : /mnt/nas"_ansi), MsgOK, ""}};
+        {std::string(u8"Pas prêt : "_ansi) + P(P("/mnt/nas")), MsgOK, ""}};
     EXPECT_EQ(systeme->messages, attendus);
-    EXPECT_EQ(Montre(), (std::vector<std::string>{"/mnt/nas [nas:/export]", "/home/anne", ""}));
+    EXPECT_EQ(Montre(),
+              (std::vector<std::string>{P("/mnt/nas [partage nas]"), P("/home/anne"), ""}));
     EXPECT_EQ(std::tuple(Form().Legende(), F().Ctl("CancelButton").Texte()),
               std::tuple(std::string(u8"Sélectionnez un répertoire"_ansi), std::string("Annuler")));
     // Once it can position itself, it translates.
-    F().Ctl(kTexte).DefinirTexte("/home/anne");
+    F().Ctl(kTexte).DefinirTexte(P("/home/anne"));
     Form().Cliquer(kValide);
     EXPECT_EQ(std::tuple(Form().Legende(), F().Ctl("CancelButton").Texte()),
               std::tuple(std::string("Select a folder"), std::string("Cancel")));
 }
 
 TEST_F(Repertoire, PickingADriveMovesToItsLastFolderAndOneThatIsNotReadyChangesNothingElse) {
-    F().Repertoire = "/home/anne/Documents/Factures";
+    F().Repertoire = P("/home/anne/Documents/Factures");
     F().Charger();
     Form().Choisir("drvHisto", 0);
-    EXPECT_EQ(Montre(), (std::vector<std::string>{"/ [Racine]", "/", "/"}));
+    EXPECT_EQ(Montre(), (std::vector<std::string>{P("/ [Racine]"), P("/"), P("/")}));
     Form().Choisir("drvHisto", 3);
-    EXPECT_EQ(Messages(), Textes{u8"Pas prêt : /mnt/nas"_ansi});
-    EXPECT_EQ(Montre(), (std::vector<std::string>{"/mnt/nas [nas:/export]", "/", "/"}));
+    EXPECT_EQ(Messages(),
+              std::vector<std::string>{std::string(u8"Pas prêt : "_ansi) + P(P("/mnt/nas"))});
+    EXPECT_EQ(Montre(), (std::vector<std::string>{P("/mnt/nas [partage nas]"), P("/"), P("/")}));
     Form().Choisir("drvHisto", 1);
     EXPECT_EQ(Montre(), kFactures);
 }
@@ -115,29 +118,33 @@ TEST_F(Repertoire, TheFolderListOpensWhatIsDoubleClickedAndTellsWhatCannotBeRead
     Form().Choisir("dirHisto", 0); // back to the drive's root
     EXPECT_EQ(Montre(), kAccueil);
     Form().Choisir("drvHisto", 0);
-    Form().Choisir("dirHisto", 4); // "/root" refuses
+    Form().Choisir("dirHisto", 4); // P("/root") refuses
     EXPECT_EQ(Messages(), Textes{u8"Permission refusée"_ansi});
-    EXPECT_EQ(F().Ctl("dirHisto").Texte(), "/");
+    EXPECT_EQ(F().Ctl("dirHisto").Texte(), P("/"));
 }
 
 TEST_F(Repertoire, APathTypedCountsOnlyOnceAppliedWithOk) {
     struct Cas {
-        const char* tape;
+        std::string tape;
         bool applique;
         const char* bouton;
-        const char* rendu;
+        std::string rendu;
         Textes messages;
     };
     const Cas cas[] = {
-        {"/home/anne/Documents/Factures", true, "OKButton", "/home/anne/Documents/Factures", {}},
-        {"Documents/Factures", true, "OKButton", "/home/anne/Documents/Factures", {}},
-        {"/home/anne/Documents/Factures", false, "OKButton", "/home/anne", {}},
-        {"/home/anne/Documentz",
+        {P("/home/anne/Documents/Factures"),
          true,
          "OKButton",
-         "/home/anne",
+         P("/home/anne/Documents/Factures"),
+         {}},
+        {P("Documents/Factures"), true, "OKButton", P("/home/anne/Documents/Factures"), {}},
+        {P("/home/anne/Documents/Factures"), false, "OKButton", P("/home/anne"), {}},
+        {P("/home/anne/Documentz"),
+         true,
+         "OKButton",
+         P("/home/anne"),
          {u8"Chemin d'accès introuvable"_ansi}},
-        {"/home/anne/Documents", true, "CancelButton", "", {}},
+        {P("/home/anne/Documents"), true, "CancelButton", "", {}},
     };
     for (const Cas& c : cas) {
         SCOPED_TRACE(c.tape);
@@ -153,7 +160,7 @@ TEST_F(Repertoire, APathTypedCountsOnlyOnceAppliedWithOk) {
         Form().Montrer();
         Form().Cliquer(c.bouton);
         EXPECT_EQ(std::tuple(F().Repertoire, Form().EstVisible(), Messages()),
-                  std::tuple(std::string(c.rendu), false, c.messages));
+                  std::tuple(c.rendu, false, c.messages));
         F().Decharger();
     }
 }
@@ -171,12 +178,12 @@ TEST_F(Repertoire, ShowsModallyOverItsCallerAndTheTitleBarSetsNothing) {
     frmConvertisseur& proprietaire = frmConvertisseur::Defaut();
     proprietaire.Charger();
     F().MontrerModal(&proprietaire);
-    EXPECT_EQ(F().Repertoire, "/home/anne/Documents");
+    EXPECT_EQ(F().Repertoire, P("/home/anne/Documents"));
     EXPECT_EQ(Form().Proprietaires(), std::vector<IVueFormulaire*>{&proprietaire.Vue()});
 
-    F().Repertoire = "/home/anne/abc";
+    F().Repertoire = P("/home/anne/abc");
     fabrique->pendantModal = [](FormulaireMemoire& form) { form.FermerParLaBarreDeTitre(); };
     F().Decharger();
     F().MontrerModal(&proprietaire);
-    EXPECT_EQ(std::tuple(F().Repertoire, F().EstChargee()), std::tuple("/home/anne/abc", false));
+    EXPECT_EQ(std::tuple(F().Repertoire, F().EstChargee()), std::tuple(P("/home/anne/abc"), false));
 }

@@ -1,12 +1,11 @@
 #include "DossierTemporaire.h"
+#include "Systeme.h"
 
 #include "support/ProfilIni.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
-#include <sys/resource.h>
 
 using namespace monvalor;
 using namespace monvalor::test;
@@ -185,20 +184,15 @@ TEST_F(ProfilIni, RienNestEcritQuandCeSeraitImpossibleOuDangereux) {
     EXPECT_EQ(NombreEntrees(dossier.Chemin()), 1);
 }
 
+// Size caps, permission bits and links are the POSIX file system's.
+#ifndef _WIN32
 TEST_F(ProfilIni, EcritureAtomiqueQuiGardeLesDroitsEtLesLiens) {
     // A file-size limit makes write() fail part-way, as a full disk would: the old file stays
     // whole and no temporary file is left.
     const std::string contenu = "[s]\r\nk=v\r\nautre=garde\r\n";
     EcrireFichier(fichier, contenu);
-    struct rlimit avant {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &avant), 0);
-    const auto ancienSignal = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limite = avant;
-    limite.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limite), 0);
-    const bool ecrit = Ecrire("s", "k", std::string(10000, 'x'));
-    setrlimit(RLIMIT_FSIZE, &avant);
-    std::signal(SIGXFSZ, ancienSignal);
+    bool ecrit = true;
+    ASSERT_TRUE(SousLimiteTaille(4096, [&] { ecrit = Ecrire("s", "k", std::string(10000, 'x')); }));
     EXPECT_FALSE(ecrit);
     EXPECT_EQ(LireFichier(fichier), contenu);
     EXPECT_EQ(NombreEntrees(dossier.Chemin()), 1);
@@ -212,3 +206,4 @@ TEST_F(ProfilIni, EcritureAtomiqueQuiGardeLesDroitsEtLesLiens) {
     EXPECT_EQ(fs::status(fichier).permissions(), droits);
     EXPECT_EQ(NombreEntrees(dossier.Chemin()), 2);
 }
+#endif

@@ -3,6 +3,7 @@
 
 #include "Doubles.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -196,6 +197,14 @@ TEST_F(DossiersLangue, TheFirstFolderWithFilesAnswersAlone) {
     int n = 0;
     for (const Cas& c : cas) {
         SCOPED_TRACE(c.nom);
+#ifdef _WIN32
+        // The user's folder is the XDG one, a Linux desktop's.
+        if (std::ranges::any_of(c.dossiers, [](const std::string& d) {
+                return d.starts_with("home") || d == "xdg";
+            })) {
+            continue;
+        }
+#endif
         Racine(std::to_string(++n));
         variables = c.variables;
         for (auto& [nom, valeur] : variables) {

@@ -1,12 +1,15 @@
 // The drive list's choice and refresh, the French order of names, and the Linux drives: the
 // mount table read, the folders of a real folder, the errors of those that cannot be read.
-#include "platform/posix/VolumesPosix.h"
+#include "platform/ListesFichiers.h"
 
 #include "Doubles.h"
 #include "ErreurLevee.h"
 
+#ifndef _WIN32
+#include "platform/posix/VolumesPosix.h"
+
 #include <cerrno>
-#include <sys/stat.h>
+#endif
 
 using namespace monvalor;
 using namespace monvalor::test;
@@ -14,13 +17,13 @@ using namespace monvalor::test;
 TEST(Listes, FrenchOrderIgnoresCaseAndAccentsAndRootsContainOnlyWholeSteps) {
     EXPECT_EQ(CleTriFrancaise(u8"Éléphant ŒUVRE Ça zèbre Ÿ ß Æ"_ansi),
               "elephant oeuvre ca zebre y ss ae");
-    const std::tuple<const char*, const char*, bool> racines[] = {
-        {"/home/anne", "/home/anne", true},
-        {"/home/anne/Images", "/home/anne", true},
-        {"/home/annexe", "/home/anne", false},
-        {"/home", "/home/anne", false},
-        {"/tmp", "/", true},
-        {"/tmp", "", false}};
+    const std::tuple<std::string, std::string, bool> racines[] = {
+        {P("/home/anne"), P("/home/anne"), true},
+        {P("/home/anne/Images"), P("/home/anne"), true},
+        {P("/home/annexe"), P("/home/anne"), false},
+        {P("/home"), P("/home/anne"), false},
+        {P("/tmp"), P("/"), true},
+        {P("/tmp"), "", false}};
     for (const auto& [chemin, racine, sous] : racines) {
         EXPECT_EQ(SousRacine(chemin, racine), sous) << chemin << " under " << racine;
     }
@@ -30,10 +33,10 @@ class Lecteurs : public AvecDoubles {
 protected:
     void SetUp() override {
         AvecDoubles::SetUp();
-        volumes->lecteurs = {{"/", "", GenreVolume::Systeme},
-                             {"/home/anne", "Dossier personnel", GenreVolume::Personnel},
-                             {"/media/anne/CLE", "CLE", GenreVolume::Amovible}};
-        volumes->courant = "/media/anne/CLE/Photos";
+        volumes->lecteurs = {{P("/"), "", GenreVolume::Systeme},
+                             {P("/home/anne"), "Dossier personnel", GenreVolume::Personnel},
+                             {P("/media/anne/CLE"), "CLE", GenreVolume::Amovible}};
+        volumes->courant = P("/media/anne/CLE/Photos");
     }
 };
 
@@ -41,31 +44,32 @@ TEST_F(Lecteurs, TheRootAtTheStartOfTheTextChoosesTheDriveAndOnlyAChangeIsTold) 
     ListeLecteurs liste;
     int changements = 0;
     liste.surChangement = [&] { ++changements; };
-    EXPECT_EQ(liste.Lecteur(), "/media/anne/CLE [CLE]");
-    const std::tuple<const char*, const char*, int> cas[] = {
-        {"/media/anne/CLE/Photos/2026", "/media/anne/CLE [CLE]", 0},
-        {"/home/anne [Dossier personnel]", "/home/anne [Dossier personnel]", 1},
-        {"/home/anne/Documents", "/home/anne [Dossier personnel]", 1},
-        {"Documents", "/home/anne [Dossier personnel]", 1}, // relative: the drive stays
-        {"/etc", "/", 2}};
+    EXPECT_EQ(liste.Lecteur(), P("/media/anne/CLE [CLE]"));
+    const std::tuple<std::string, std::string, int> cas[] = {
+        {P("/media/anne/CLE/Photos/2026"), P("/media/anne/CLE [CLE]"), 0},
+        {P("/home/anne [Dossier personnel]"), P("/home/anne [Dossier personnel]"), 1},
+        {P("/home/anne/Documents"), P("/home/anne [Dossier personnel]"), 1},
+        {"Documents", P("/home/anne [Dossier personnel]"), 1}, // relative: the drive stays
+        {P("/etc"), P("/"), 2}};
     for (const auto& [texte, lecteur, fois] : cas) {
         liste.DefinirLecteur(texte);
         EXPECT_EQ(std::tuple(liste.Lecteur(), changements), std::tuple(lecteur, fois)) << texte;
     }
     // The key is pulled out: the list falls back on the first drive, and says so.
-    liste.DefinirLecteur("/media/anne/CLE");
+    liste.DefinirLecteur(P("/media/anne/CLE"));
     volumes->lecteurs.pop_back();
     liste.Rafraichir();
-    EXPECT_EQ(std::tuple(liste.Lecteur(), changements), std::tuple("/", 4));
+    EXPECT_EQ(std::tuple(liste.Lecteur(), changements), std::tuple(P("/"), 4));
     liste.Rafraichir();
     EXPECT_EQ(changements, 4);
     // Without a root drive, a path on no drive is a drive that is not there.
     volumes->lecteurs.erase(volumes->lecteurs.begin());
     liste.Rafraichir();
-    EXPECT_THROW(liste.DefinirLecteur("/etc"), Erreur);
-    EXPECT_EQ(liste.Lecteur(), "/home/anne [Dossier personnel]");
+    EXPECT_THROW(liste.DefinirLecteur(P("/etc")), Erreur);
+    EXPECT_EQ(liste.Lecteur(), P("/home/anne [Dossier personnel]"));
 }
 
+#ifndef _WIN32
 TEST(VolumesPosix, TheMountTableGivesTheDrivesAUserWouldPick) {
     const std::string table =
         "/dev/sda1 / ext4 rw,relatime 0 0\n"
@@ -147,3 +151,4 @@ TEST(VolumesPosix, AFolderShowsItsVisibleSubFoldersWhoseNamesTheCoreCanHold) {
         EXPECT_EQ(ErreurLevee([&] { v.SousDossiers(absent); }), ErrCheminIntrouvable) << absent;
     }
 }
+#endif

@@ -2,7 +2,13 @@
 
 #include "support/Ansi.h"
 
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
 #include <algorithm>
+
 #include <fcntl.h>
 #include <io.h>
 #include <share.h>
@@ -33,28 +39,38 @@ bool AUnRepertoire(std::string_view fichier) {
 
 // Access lists, not attributes, decide who may write ("Program Files" is closed to users):
 // the only sure answer is to try. A file is opened for writing without being changed; a
-// folder gets a file that vanishes as soon as it is closed.
+// folder gets a file that goes away as it is closed.
 bool Inscriptible(const fs::path& chemin) {
-    HANDLE h = INVALID_HANDLE_VALUE;
     const DWORD attributs = GetFileAttributesW(chemin.c_str());
     if (attributs == INVALID_FILE_ATTRIBUTES) {
         return false;
     }
-    if (attributs & FILE_ATTRIBUTE_DIRECTORY) {
-        const fs::path essai = chemin / (L"~monvalor-" + std::to_wstring(GetCurrentProcessId()) +
-                                         L"-" + std::to_wstring(GetTickCount64()) + L".tmp");
-        h = CreateFileW(essai.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    } else {
-        h = CreateFileW(chemin.c_str(), GENERIC_WRITE,
-                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if ((attributs & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        const HANDLE h = CreateFileW(chemin.c_str(), GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) {
+            return false;
+        }
+        CloseHandle(h);
+        return true;
     }
-    if (h == INVALID_HANDLE_VALUE) {
-        return false;
+    for (int essai = 0; essai < 8; ++essai) {
+        const fs::path sonde =
+            chemin / (L".monvalor-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                      std::to_wstring(GetTickCount64()) + L"-" + std::to_wstring(essai));
+        const HANDLE h = CreateFileW(
+            sonde.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+            FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            CloseHandle(h);
+            return true;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS) {
+            return false;
+        }
     }
-    CloseHandle(h);
-    return true;
+    return false;
 }
 
 std::string_view SuffixeProgramme() {

@@ -1,6 +1,9 @@
 #include "platform/ServicesSysteme.h"
 
 #include "platform/Services.h"
+#include "platform/Signature.h"
+#include "platform/windows/RegistreWindows.h"
+#include "platform/windows/VolumesWindows.h"
 
 #include <windows.h>
 
@@ -9,6 +12,9 @@
 namespace monvalor {
 
 void InstallerServicesSysteme() {
+    Plateforme().registre = std::make_shared<RegistreWindows>();
+    Plateforme().volumes = std::make_shared<VolumesWindows>();
+    Plateforme().signature = SignatureValable;
     Plateforme().environnement = [](const char* nom) {
         char tampon[1024];
         const DWORD n = GetEnvironmentVariableA(nom, tampon, sizeof tampon);
