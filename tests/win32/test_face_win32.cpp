@@ -221,6 +221,21 @@ TEST_F(FaceWin32, BuildsEveryTableAsDesigned) {
             EXPECT_EQ(std::tuple(lf.lfHeight, lf.lfWeight >= FW_BOLD, lf.lfUnderline != 0),
                       std::tuple(-static_cast<LONG>(std::lround(p.points * dpi / 72)), p.gras,
                                  p.souligne));
+            // A link shows the hand over it; a colour is the text's, or a line's all over.
+            const bool main = SendMessageW(vue.Form(), WM_SETCURSOR, reinterpret_cast<WPARAM>(h),
+                                           MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)) == TRUE;
+            EXPECT_EQ(main && GetCursor() == LoadCursorW(nullptr, MAKEINTRESOURCEW(32649)), c.lien);
+            if (c.couleur != SansCouleur) {
+                HDC dc = CreateCompatibleDC(nullptr);
+                const auto pinceau = reinterpret_cast<HBRUSH>(
+                    SendMessageW(GetParent(h), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                 reinterpret_cast<LPARAM>(h)));
+                LOGBRUSH lb{};
+                GetObjectW(pinceau, sizeof lb, &lb);
+                const COLORREF vue = c.genre == Genre::Ligne ? lb.lbColor : GetTextColor(dc);
+                DeleteDC(dc);
+                EXPECT_EQ(vue, RGB(c.couleur >> 16, (c.couleur >> 8) & 0xFF, c.couleur & 0xFF));
+            }
             if (c.genre == Genre::ZoneTexte) {
                 // What a screen reader says of the box: the label right before it.
                 HWND avant = GetWindow(h, GW_HWNDPREV);
@@ -278,9 +293,20 @@ TEST_F(FaceWin32, RoutesEachControlsEventsToItsWindow) {
         SetFocus(about.Fenetre("cmdOK"));
         Touche(GetFocus(), VK_RETURN);
         Touche(GetFocus(), VK_ESCAPE);
+        // Alt and the letter after '&' press the button.
+        MSG alt{GetFocus(), WM_SYSCHAR, 'i', 0, 0, {}};
+        EXPECT_TRUE(TraiterMessageDialogue(alt));
         // The title bar's close is the window's to decide.
         SendMessageW(about.Form(), WM_CLOSE, 0, 0);
         EXPECT_TRUE(IsWindow(about.Form()));
+        // Brought to the front, it stays where it was and an ordinary window.
+        RECT avant{}, apres{};
+        GetWindowRect(about.Form(), &avant);
+        about.AuPremierPlan();
+        GetWindowRect(about.Form(), &apres);
+        EXPECT_EQ(
+            std::tuple(Cotes(apres), GetWindowLongW(about.Form(), GWL_EXSTYLE) & WS_EX_TOPMOST),
+            std::tuple(Cotes(avant), 0));
     }
     VueWin32 conv(ConceptionConvertisseur, r);
     conv.Controle("txtTaux").DefinirTexte("5,5");
@@ -291,13 +317,13 @@ TEST_F(FaceWin32, RoutesEachControlsEventsToItsWindow) {
     conv.Controle("Timer").DefinirIntervalle(1);
     Pomper(60);
     conv.Controle("Timer").DefinirIntervalle(0);
-    ASSERT_GE(r.recus.size(), 10u);
-    r.recus.resize(10); // the timer ticked at least once
+    ASSERT_GE(r.recus.size(), 11u);
+    r.recus.resize(11); // the timer ticked at least once
     using enum Evenement;
     const decltype(r.recus) attendus = {
-        {"cmdSysInfo", Click}, {"lblSite", Click}, {"cmdSysInfo", Click}, {"cmdOK", Click},
-        {"cmdOK", Click},      {"", Fermeture},    {"txtTaux", Change},   {"txtEuros", Change},
-        {"Timer", Timer},      {"Timer", Timer}};
+        {"cmdSysInfo", Click}, {"lblSite", Click},    {"cmdSysInfo", Click}, {"cmdOK", Click},
+        {"cmdOK", Click},      {"cmdSysInfo", Click}, {"", Fermeture},       {"txtTaux", Change},
+        {"txtEuros", Change},  {"Timer", Timer},      {"Timer", Timer}};
     EXPECT_EQ(r.recus, attendus);
 }
 
