@@ -14,7 +14,6 @@
 #include <share.h>
 #include <string>
 #include <sys/stat.h>
-#include <windows.h>
 
 namespace monvalor::systeme {
 

@@ -1,0 +1,111 @@
+// The Win32 face of the windows: builds a native form from a window's design table with the
+// system's own controls and routes the form's events to its window object.
+#pragma once
+
+#include "platform/Formulaire.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace monvalor {
+
+// Designs are in twips, 1440 to the inch; the monitor gives its pixels to the inch.
+constexpr int Pixels(int twips, int dpi) {
+    const long long p = static_cast<long long>(twips) * dpi;
+    return static_cast<int>(p >= 0 ? (p + 720) / 1440 : -((-p + 720) / 1440));
+}
+constexpr RECT RectanglePixels(const Rectangle& r, int dpi) {
+    const int gauche = Pixels(r.gauche, dpi), haut = Pixels(r.haut, dpi);
+    return {gauche, haut, gauche + Pixels(r.largeur, dpi), haut + Pixels(r.hauteur, dpi)};
+}
+
+// The core's Windows-1252 texts and the system's UTF-16 ones. A character that Windows-1252
+// lacks comes back as '?'.
+std::wstring VersLarge(std::string_view ansi);
+std::string DepuisLarge(std::wstring_view large);
+
+// A design face first, then the faces that stand in for it where the system lacks it.
+std::vector<std::wstring> FamillesPolice(std::string_view face);
+
+// Gives the keys of the form a message is for their dialog meaning (Tab, Enter, Esc,
+// mnemonics); true when it did, and the message must then not be dispatched.
+bool TraiterMessageDialogue(MSG& message);
+// Runs the program's message loop until WM_QUIT; returns its code.
+int BoucleMessages();
+
+class ControleWin32;
+
+class VueWin32 final : public IVueFormulaire {
+public:
+    VueWin32(const ConceptionFenetre& conception, IRecepteur& recepteur);
+    ~VueWin32() override;
+    VueWin32(const VueWin32&) = delete;
+    VueWin32& operator=(const VueWin32&) = delete;
+
+    IControle& Controle(std::string_view nom, int indice = -1) override;
+    std::string Legende() const override;
+    void DefinirLegende(const std::string& legende) override;
+    int Hauteur() const override;
+    void DefinirHauteur(int twips) override;
+    std::string Icone() const override;
+    void Montrer() override;
+    void Cacher() override;
+    void MontrerModal(IVueFormulaire* proprietaire) override;
+    void AuPremierPlan() override;
+
+    HWND Form() const { return hwnd_; }
+    // The window of a control (nullptr for a timer or an unknown name).
+    HWND Fenetre(std::string_view nom, int indice = -1) const;
+    // The design name of one of the form's controls, "" for any other window.
+    std::string NomDe(HWND fenetre) const;
+    int Dpi() const { return dpi_; }
+
+private:
+    friend class ControleWin32;
+    static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM w, LPARAM l);
+    static LRESULT CALLBACK ProcedureControle(HWND hwnd, UINT message, WPARAM w, LPARAM l,
+                                              UINT_PTR id, DWORD_PTR donnees);
+    LRESULT Traiter(UINT message, WPARAM w, LPARAM l);
+    // False when the window object unloaded the form meanwhile: nothing of it may be touched.
+    bool Signaler(std::string_view controle, int indice, Evenement evenement);
+    void Construire();
+    void Liberer();
+    void Disposer();
+    void Dimensionner();
+    void Placer(HWND proprietaire);
+    HFONT Police(const monvalor::Police& police);
+    ControleWin32* Trouver(std::string_view nom, int indice) const;
+    ControleWin32* ParIdentifiant(UINT id) const;
+    ControleWin32* ParFenetre(HWND fenetre) const;
+    void Commande(UINT id, UINT code, HWND fenetre);
+    LRESULT Notification(NMHDR& entete);
+    void DessinerDossier(ControleWin32& c, const DRAWITEMSTRUCT& dessin);
+
+    const ConceptionFenetre& conception_;
+    IRecepteur& recepteur_;
+    HWND hwnd_ = nullptr;
+    HWND cache_ = nullptr; // the hidden owner of a form kept out of the task bar
+    HWND bulles_ = nullptr;
+    HWND focus_ = nullptr; // what had the focus when the form lost it
+    int dpi_ = 96;
+    int hauteur_ = 0; // twips
+    bool enConstruction_ = true;
+    std::shared_ptr<bool> vivant_ = std::make_shared<bool>(true);
+    std::vector<std::unique_ptr<ControleWin32>> controles_;
+    std::vector<std::pair<monvalor::Police, HFONT>> polices_;
+    std::vector<std::pair<int, HBRUSH>> pinceaux_;
+    HICON icones_[2] = {};   // the form's, large and small
+    HICON dossiers_[2] = {}; // closed and open folders
+};
+
+class FabriqueWin32 final : public IFabriqueFormulaires {
+public:
+    std::unique_ptr<IVueFormulaire> Creer(const ConceptionFenetre& conception,
+                                          IRecepteur& recepteur) override;
+};
+
+} // namespace monvalor
