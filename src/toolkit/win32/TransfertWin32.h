@@ -19,8 +19,9 @@
 
 #include "platform/Transfert.h"
 
-#include <wincrypt.h>
 #include <windows.h>
+
+#include <wincrypt.h>
 #include <winhttp.h>
 
 #include <chrono>
