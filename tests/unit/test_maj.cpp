@@ -1,5 +1,6 @@
 // The update check over the transfer double: the version file, the question, the download, the
 // signature, and every way it stops without starting anything.
+#include "platform/FichiersSysteme.h"
 #include "support/Chaines.h"
 
 #include "Doubles.h"
@@ -8,6 +9,11 @@ using namespace monvalor;
 using namespace monvalor::test;
 
 namespace {
+
+// The updater's file name on this system.
+std::string NomMiseAJour() {
+    return "MonvalorUpdate" + std::string(systeme::SuffixeProgramme());
+}
 
 const std::string kSite = "https://monvalor.example/telechargement";
 const std::string kUpdater = "https://monvalor.example/telechargement/MonvalorUpdate";
@@ -99,7 +105,7 @@ TEST_F(MiseAJour, NoDownloadsNothingAndYesDownloadsChecksTheSignatureThenStartsT
     Repondre(RepOui);
     pendant = [this](FormulaireMemoire&) { Recevoir(); };
     frmAbout::Defaut().Maj(true);
-    const std::string updater = JoindreChemin(dossier.Chemin().string(), "MonvalorUpdate");
+    const std::string updater = JoindreChemin(dossier.Chemin().string(), NomMiseAJour());
     EXPECT_EQ(
         std::tuple(systeme->lances, systeme->fins),
         std::tuple(std::vector<std::pair<std::string, int>>{{updater, 0}}, std::vector<int>{0}));
@@ -107,7 +113,7 @@ TEST_F(MiseAJour, NoDownloadsNothingAndYesDownloadsChecksTheSignatureThenStartsT
 }
 
 TEST_F(MiseAJour, AnUpdaterThatDidNotArriveWholeAndGenuineIsNeverStarted) {
-    const std::string updater = JoindreChemin(dossier.Chemin().string(), "MonvalorUpdate");
+    const std::string updater = JoindreChemin(dossier.Chemin().string(), NomMiseAJour());
     const auto entier = [this] { Recevoir(); };
     const std::string refus = std::string(
         u8"La mise à jour reçue ne porte pas une signature valable : elle n'est pas lancée."_ansi);
@@ -139,9 +145,9 @@ TEST_F(MiseAJour, AnUpdaterThatDidNotArriveWholeAndGenuineIsNeverStarted) {
 
 TEST_F(MiseAJour, TheUpdaterGoesToTheDataFolderWhenTheProgramsFolderCannotBeWritten) {
     systeme->donnees = (dossier.Chemin() / "donnees").string();
-    EXPECT_EQ(CheminMiseAJour(), JoindreChemin(dossier.Chemin().string(), "MonvalorUpdate"));
+    EXPECT_EQ(CheminMiseAJour(), JoindreChemin(dossier.Chemin().string(), NomMiseAJour()));
     Plateforme().application.repertoire = (dossier.Chemin() / "absent").string();
-    EXPECT_EQ(CheminMiseAJour(), JoindreChemin(systeme->donnees, "MonvalorUpdate"));
+    EXPECT_EQ(CheminMiseAJour(), JoindreChemin(systeme->donnees, NomMiseAJour()));
     // An updater that cannot be written is told, and the download window writes where it
     // wrote before.
     systeme->donnees = dossier.Chemin().string();
