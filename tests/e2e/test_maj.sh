@@ -14,17 +14,30 @@ export MONVALOR_SITE="$SITE/site" MONVALOR_CERTIFICATS="$MONVALOR_TEST_CERTIFICA
 
 # A copy of the program in a folder of its own, so that the updater lands there.
 mkdir "$TRAVAIL/programme"
-cp "$MONVALOR" "$TRAVAIL/programme/monvalor"
-MONVALOR="$TRAVAIL/programme/monvalor"
-MISE_A_JOUR="$TRAVAIL/programme/MonvalorUpdate"
 MARQUE="$TRAVAIL/marque"
+if [ -n "${MONVALOR_EXE:-}" ]; then
+    # The Windows program under Wine; its updater is a Windows program too.
+    cp "$MONVALOR_EXE" "$TRAVAIL/programme/monvalor.exe"
+    MONVALOR_EXE="$TRAVAIL/programme/monvalor.exe"
+    MISE_A_JOUR="$TRAVAIL/programme/MonvalorUpdate.exe"
+    DEPART="$(winepath -w "$TRAVAIL/programme" 2>/dev/null)"
+    MONVALOR_MARQUE="$(winepath -w "$MARQUE" 2>/dev/null)"
+    export MONVALOR_MARQUE
+    cp "${MONVALOR_MARQUE_EXE:?MONVALOR_MARQUE_EXE names the updater stand-in}" \
+        "$MONVALOR_TEST_SITE/MonvalorUpdate"
+else
+    cp "$MONVALOR" "$TRAVAIL/programme/monvalor"
+    MONVALOR="$TRAVAIL/programme/monvalor"
+    MISE_A_JOUR="$TRAVAIL/programme/MonvalorUpdate"
+    DEPART="$TRAVAIL/programme"
+    printf '#!/bin/sh\necho "started from $(dirname "$0")" >"%s"\n' "$MARQUE" \
+        >"$MONVALOR_TEST_SITE/MonvalorUpdate"
+fi
 
-# The signing key of the run, and an updater that leaves a mark where it was started from.
+# The signing key of the run; the updater leaves a mark where it was started from.
 openssl ecparam -name prime256v1 -genkey -noout -out "$TRAVAIL/cle-maj.pem" 2>/dev/null
 openssl ec -in "$TRAVAIL/cle-maj.pem" -pubout -out "$TRAVAIL/cle-maj-publique.pem" 2>/dev/null
 export MONVALOR_CLE_MAJ="$TRAVAIL/cle-maj-publique.pem"
-printf '#!/bin/sh\necho "lancé depuis $(dirname "$0")" >"%s"\n' "$MARQUE" \
-    >"$MONVALOR_TEST_SITE/MonvalorUpdate"
 # Padding, so that the transfer lasts long enough to be seen.
 head -c 20000 /dev/zero | tr '\0' '#' >>"$MONVALOR_TEST_SITE/MonvalorUpdate"
 signer() {
@@ -81,7 +94,7 @@ lancer
 attendre_apropos
 
 # The same version as ours: "Pas de mise à jour", the updater is not even asked for.
-annoncer "$("$MONVALOR" --version | cut -d' ' -f2)" /site/MonvalorUpdate
+annoncer "$("$MONVALOR" --version | tr -d '\r' | cut -d' ' -f2)" /site/MonvalorUpdate
 verifier
 attendre_boite "no answer to a check against the same version"
 attendu "$(demandes)" "/site/version.txt" "asked for the same version"
@@ -124,7 +137,7 @@ attendre_boite "no question before the genuine updater"
 repondre Return
 attendre 10 "the download window did not appear" il_y_a fenetres_telechargement
 attendre 20 "the updater did not start" test -s "$MARQUE"
-attendu "$(cat "$MARQUE")" "lancé depuis $TRAVAIL/programme" "mark of the updater"
+attendu "$(tr -d '\r' <"$MARQUE")" "started from $DEPART" "mark of the updater"
 cmp -s "$MISE_A_JOUR" "$MONVALOR_TEST_SITE/MonvalorUpdate" || echec "the updater did not arrive whole"
 attendre 10 "Monvalor did not end after starting the updater" termine "$LANCE"
 echo "1 passed, 0 failed"

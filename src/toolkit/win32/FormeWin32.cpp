@@ -908,6 +908,11 @@ void VueWin32::Cacher() {
 
 void VueWin32::AuPremierPlan() {
     // Above every window, then an ordinary window again: never moved, resized or restored.
+    // A form not shown yet (the converter behind the About window at start) has no place among
+    // the windows, and must not take the activation from the one the user is looking at.
+    if (!IsWindowVisible(hwnd_)) {
+        return;
+    }
     SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetWindowPos(hwnd_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
