@@ -23,6 +23,8 @@ if [ -n "${MONVALOR_EXE:-}" ]; then
     DEPART="$(winepath -w "$TRAVAIL/programme" 2>/dev/null)"
     MONVALOR_MARQUE="$(winepath -w "$MARQUE" 2>/dev/null)"
     export MONVALOR_MARQUE
+    # Wine's desktop process belongs to the display it was started with: none yet here.
+    wineserver -k 2>/dev/null || true
     cp "${MONVALOR_MARQUE_EXE:?MONVALOR_MARQUE_EXE names the updater stand-in}" \
         "$MONVALOR_TEST_SITE/MonvalorUpdate"
 else
