@@ -57,4 +57,7 @@ preparer_wine() {
         wineboot -i >/dev/null 2>&1
         wineserver -w
     fi
+    # A Wine server that ends the moment its last program does races with the next program to
+    # start: keep it for a while.
+    wineserver -p30
 }

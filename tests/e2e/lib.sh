@@ -21,9 +21,12 @@ nettoyer() {
         kill "$p" 2>/dev/null || true
     done
     pkill -f "$TRAVAIL" 2>/dev/null || true
-    # The Windows program under Wine: its server and every process of the prefix go too.
+    # The Windows program under Wine: every process of the prefix goes too, and a fresh server
+    # waits a while, so that the next Wine program does not meet one that is just going away.
     if [ -n "${MONVALOR_EXE:-}" ]; then
         wineserver -k 2>/dev/null || true
+        wineserver -w 2>/dev/null || true
+        wineserver -p30 2>/dev/null || true
     fi
     if [ -n "${XVFB_PID:-}" ]; then
         kill "$XVFB_PID" 2>/dev/null || true
