@@ -38,7 +38,7 @@ vivants() {
 un_seul() { [ "$(vivants)" = 1 ]; }
 # The copies that lose end as soon as they have handed "0" over; a slow start (Wine) only
 # makes it take longer.
-attendre 20 "copies still running after five simultaneous starts: $(vivants)" un_seul
+attendre 20 "copies still running after five simultaneous starts" un_seul
 sleep 0.5
 attendu "$(vivants)" "1" "copies still running after five simultaneous starts"
 attendu "$(fenetres_apropos | wc -l)" "1" "About windows after five simultaneous starts"

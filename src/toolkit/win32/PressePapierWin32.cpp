@@ -19,12 +19,16 @@ constexpr wchar_t kClasse[] = L"MonvalorPressePapier";
 // Sent to ourselves, so that the window hears of a change only from its message loop, never
 // from inside a tick that is emptying the clipboard.
 constexpr UINT kSignal = WM_APP + 1;
-// Another program may hold the clipboard open for a moment; ours is asked again meanwhile.
-constexpr DWORD kPatienceOuvertureMs = 80;
+// Another program may hold the clipboard open for a moment; ours is asked again meanwhile. A
+// read gives up soon (the next tick tries again); a write or an emptying is the user's or a
+// copy's hand-over to the running one, and is worth a longer wait than losing it: copies
+// started together all reach for the clipboard at the same instant.
+constexpr DWORD kPatienceLectureMs = 80;
+constexpr DWORD kPatienceEcritureMs = 1000;
 constexpr DWORD kPauseOuvertureMs = 5;
 
-bool OuvrirAvecPatience(HWND proprietaire) {
-    const ULONGLONG limite = GetTickCount64() + kPatienceOuvertureMs;
+bool OuvrirAvecPatience(HWND proprietaire, DWORD patienceMs) {
+    const ULONGLONG limite = GetTickCount64() + patienceMs;
     while (!OpenClipboard(proprietaire)) {
         if (GetTickCount64() >= limite) {
             return false;
@@ -36,7 +40,8 @@ bool OuvrirAvecPatience(HWND proprietaire) {
 
 class Ouverture {
 public:
-    explicit Ouverture(HWND proprietaire) : ouvert_(OuvrirAvecPatience(proprietaire)) {}
+    Ouverture(HWND proprietaire, DWORD patienceMs)
+        : ouvert_(OuvrirAvecPatience(proprietaire, patienceMs)) {}
     ~Ouverture() {
         if (ouvert_) {
             CloseClipboard();
@@ -111,7 +116,7 @@ void LireDans(PressePapierWin32::Lecture& lecture) {
     std::optional<std::string> texte;
     DWORD numero = 0;
     try {
-        if (Ouverture ouverture{nullptr}) {
+        if (Ouverture ouverture{nullptr, kPatienceLectureMs}) {
             numero = GetClipboardSequenceNumber();
             if (HANDLE donnees = GetClipboardData(CF_UNICODETEXT)) {
                 if (const auto* unites = static_cast<const wchar_t*>(GlobalLock(donnees))) {
@@ -246,7 +251,7 @@ void PressePapierWin32::EcrireTexte(const std::string& texte) {
         throw Erreur(7);
     }
     // Our window must own the clipboard: with none, Windows refuses the text.
-    Ouverture ouverture{fenetre_};
+    Ouverture ouverture{fenetre_, kPatienceEcritureMs};
     const bool pose =
         ouverture && fenetre_ && EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, bloc);
     if (!pose) {
@@ -257,7 +262,7 @@ void PressePapierWin32::EcrireTexte(const std::string& texte) {
 }
 
 void PressePapierWin32::Vider() {
-    Ouverture ouverture{fenetre_};
+    Ouverture ouverture{fenetre_, kPatienceEcritureMs};
     if (!ouverture || !EmptyClipboard()) {
         throw Erreur(ErrArgument);
     }
