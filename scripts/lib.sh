@@ -58,6 +58,6 @@ preparer_wine() {
         wineserver -w
     fi
     # A Wine server that ends the moment its last program does races with the next program to
-    # start: keep it for a while.
-    wineserver -p30
+    # start: keep it for a while (one that already runs stays as it is).
+    wineserver -p30 2>/dev/null || true
 }
