@@ -83,10 +83,8 @@ ResultatCommande ExecuterLigneCommande(const std::vector<std::string>& bruts, st
             if (a == "--convertir") {
                 montant = &valeur;
             } else {
-                const auto ansi = Utf8VersAnsi(valeur);
-                // A rate that Windows-1252 cannot hold cannot be a number either: keep a text
-                // that fails the reading, as the window would.
-                taux = ansi.value_or("?");
+                // Read as the window reads what is pasted into it.
+                taux = Utf8VersAnsiApproche(valeur);
                 tauxDonne = true;
             }
             continue;
@@ -100,9 +98,10 @@ ResultatCommande ExecuterLigneCommande(const std::vector<std::string>& bruts, st
         }
         return {ActionCommande::Fenetre, 0};
     }
-    const auto ansi = Utf8VersAnsi(*montant);
-    const std::string normalise = ansi ? NormaliserMontant(*ansi) : std::string();
-    if (!ansi || !EstMontant(normalise)) {
+    // The argument is what a terminal pastes: a price copied from a web page keeps the narrow
+    // no-break spaces of its digit groups.
+    const std::string normalise = NormaliserMontant(Utf8VersAnsiApproche(*montant));
+    if (!EstMontant(normalise)) {
         erreurs << "monvalor : « " << *montant << " » n'est pas un montant.\n";
         return {ActionCommande::Terminee, 2};
     }

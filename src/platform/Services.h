@@ -21,7 +21,8 @@ class IPressePapier {
 public:
     virtual ~IPressePapier() = default;
     // The clipboard's plain text: "" when it holds no text, nullopt when it cannot be read.
-    // A character Windows-1252 cannot hold comes back as '?'.
+    // A character Windows-1252 cannot hold comes back as OctetAnsiApproche gives it: the blanks
+    // of number formatting as the no-break space, anything else as '?'.
     virtual std::optional<std::string> LireTexte() = 0;
     // Replaces the clipboard's content by the text; throws Erreur when it cannot.
     virtual void EcrireTexte(const std::string& texte) = 0;

@@ -33,6 +33,15 @@ std::string AnsiVersUtf8(std::string_view ansi) {
     return sortie;
 }
 
+std::string Latin1VersUtf8(std::string_view latin1) {
+    std::string utf8;
+    utf8.reserve(latin1.size() + latin1.size() / 4);
+    for (char ch : latin1) {
+        AjouterUtf8(utf8, static_cast<unsigned char>(ch));
+    }
+    return utf8;
+}
+
 std::optional<std::string> Utf8VersAnsi(std::string_view utf8) {
     std::string sortie;
     sortie.reserve(utf8.size());
@@ -57,13 +66,12 @@ std::string Utf8VersAnsiApproche(std::string texte) {
     std::size_t i = 0;
     while (i < texte.size()) {
         char32_t c = 0;
-        int octet = '?';
         if (LireUtf8(texte, i, c)) {
-            octet = OctetAnsi(c);
+            texte[ecrit++] = OctetAnsiApproche(c);
         } else {
             ++i;
+            texte[ecrit++] = '?';
         }
-        texte[ecrit++] = octet < 0 ? '?' : static_cast<char>(octet);
     }
     texte.resize(ecrit);
     return texte;

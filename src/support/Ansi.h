@@ -14,12 +14,15 @@ namespace monvalor {
 // 0x8F, 0x90, 0x9D) map to the C1 controls of the same value, so the round trip is exact.
 std::string AnsiVersUtf8(std::string_view ansi);
 
+// Latin-1 bytes (the "STRING" form of X11 clipboards) as UTF-8.
+std::string Latin1VersUtf8(std::string_view latin1);
+
 // UTF-8 to Windows-1252; nullopt when the text is not valid UTF-8 or holds a character that
 // Windows-1252 cannot represent.
 std::optional<std::string> Utf8VersAnsi(std::string_view utf8);
 
-// UTF-8 to Windows-1252, with '?' for each character Windows-1252 lacks and for each byte
-// that is not UTF-8; done in place, for texts that may be large.
+// UTF-8 to Windows-1252 as OctetAnsiApproche gives each character, with '?' for each byte that
+// is not UTF-8; done in place, for texts that may be large.
 std::string Utf8VersAnsiApproche(std::string texte);
 
 // Code points of 0x80..0x9F in Windows-1252; the five undefined slots keep their C1 value.
@@ -44,6 +47,22 @@ constexpr int OctetAnsi(char32_t code) {
         }
     }
     return -1;
+}
+
+// The byte that stands for a code point in a text taken from outside (the clipboard, a text
+// box, the command line), where nothing must be refused: the blanks that number formatting
+// puts in and around amounts (U+202F narrow no-break space between French digit groups, U+2009
+// thin space, U+2007 figure space) become the no-break space, the minus sign U+2212 the
+// hyphen-minus it is typed as, and any other character Windows-1252 lacks a '?'.
+constexpr char OctetAnsiApproche(char32_t code) {
+    if (code == 0x202F || code == 0x2009 || code == 0x2007) {
+        return '\xA0';
+    }
+    if (code == 0x2212) {
+        return '-';
+    }
+    const int octet = OctetAnsi(code);
+    return octet < 0 ? '?' : static_cast<char>(octet);
 }
 
 // Reads one UTF-8 sequence at `i` into `c` and moves past it; false on a malformed, truncated,

@@ -34,6 +34,11 @@ TEST(LigneCommande, ConvertsInTheWindowsOrder) {
     EXPECT_EQ(s.sortie, "Presse Papier\t1\u00A0000 €\nEuros\t152,45\nFrancs\t6559,57\n"
                         "Taux\t19.6\nTVA ou %\t\nMontant HT\t\nMontant TTC\t\nRéduction\t\n");
     EXPECT_EQ(s.erreurs, "");
+    // A price pasted from a web page: narrow no-break spaces are shown as no-break spaces.
+    const Sortie web = Executer({"--convertir", "1\u202F234,56\u202F€"});
+    EXPECT_EQ(web.resultat.code, 0);
+    EXPECT_EQ(web.sortie.substr(0, web.sortie.find("\nFrancs")),
+              "Presse Papier\t1\u00A0234,56\u00A0€\nEuros\t188,21");
 }
 
 TEST(LigneCommande, RefusesWhatIsNotAnAmountWithStatusTwo) {

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -84,6 +85,33 @@ TEST(ConversionsLire, RefusedTexts) {
     for (const std::string& texte : refus) {
         const std::string t = Ansi(texte);
         EXPECT_EQ(ErreurLevee([&t] { (void)LireNombre(t); }), ErrType) << AnsiVersUtf8(t);
+    }
+}
+
+// Amounts as other programs write them, in UTF-8, taken in at the edge as the clipboard, the
+// text boxes and the command line take them: ICU and browsers group French digits with narrow
+// no-break spaces (U+202F) and put one before the euro sign; others use the thin space or the
+// figure space; typographers write the minus sign U+2212; a terminal adds a line break.
+TEST(ConversionsLire, AmountsAsProgramsWriteThem) {
+    const struct {
+        const char* utf8;
+        std::optional<double> valeur;
+    } cas[] = {
+        {"1\u202F234,56\u00A0\u20AC", 1234.56}, // Intl.NumberFormat('fr-FR', EUR)
+        {"45,90\u202F\u20AC", 45.9},
+        {"12\u2009345\u2009678", 12345678.0},
+        {"\u20AC\u20071\u2007234", 1234.0},
+        {"\u22121\u202F234,5", -1234.5},
+        {"1\u202F234,56\n", 1234.56},
+        {"\u2212\u202F12", std::nullopt}, // a sign stays against its number
+        {"1\u202F\u202F234", std::nullopt},
+        {"1\u2060234", std::nullopt}, // a word joiner is no blank
+        {"1\u202F23", std::nullopt},
+        {"12\u00A0\u202F\u20AC", std::nullopt},
+    };
+    for (const auto& c : cas) {
+        const std::string lu = NormaliserMontant(Utf8VersAnsiApproche(c.utf8));
+        EXPECT_EQ(EssayerLireNombre(lu), c.valeur) << c.utf8;
     }
 }
 

@@ -28,7 +28,7 @@ bool Convertir(const QString& texte, std::string& ansi, bool exact) {
             if (exact) {
                 return false;
             }
-            ansi.push_back('?');
+            ansi.push_back(OctetAnsiApproche(c));
         } else {
             ansi.push_back(static_cast<char>(octet));
         }

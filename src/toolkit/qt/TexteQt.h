@@ -8,7 +8,7 @@
 namespace monvalor {
 
 QString VersQString(std::string_view ansi);
-// Characters that Windows-1252 cannot hold become '?'.
+// Characters that Windows-1252 cannot hold become what OctetAnsiApproche gives them.
 std::string DepuisQString(const QString& texte);
 // Exact conversion: false when a character has no Windows-1252 byte.
 bool DepuisQStringExact(const QString& texte, std::string& ansi);

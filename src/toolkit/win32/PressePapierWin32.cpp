@@ -55,11 +55,6 @@ private:
     bool ouvert_;
 };
 
-int OctetDe(char32_t code) {
-    const int octet = OctetAnsi(code);
-    return octet < 0 ? '?' : octet;
-}
-
 } // namespace
 
 std::wstring LargeDepuisAnsi(std::string_view ansi) {
@@ -81,7 +76,7 @@ std::string AnsiDepuisLarge(std::wstring_view large) {
             ansi.push_back('?');
             continue;
         }
-        ansi.push_back(static_cast<char>(OctetDe(unite)));
+        ansi.push_back(OctetAnsiApproche(unite));
     }
     return ansi;
 }

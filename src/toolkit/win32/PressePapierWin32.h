@@ -16,8 +16,8 @@ namespace monvalor {
 // Windows-1252 to UTF-16: every byte has its character, so nothing is lost.
 std::wstring LargeDepuisAnsi(std::string_view ansi);
 
-// UTF-16 to Windows-1252 with '?' for each character that has no byte (a surrogate pair is one
-// character, a lone surrogate one more).
+// UTF-16 to Windows-1252, each character as OctetAnsiApproche gives it: '?' for one that has no
+// byte (a surrogate pair is one character, a lone surrogate one more).
 std::string AnsiDepuisLarge(std::wstring_view large);
 
 // The same, but nullopt when a character has no byte: a path must come back as it is, or it
