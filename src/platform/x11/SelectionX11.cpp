@@ -1,5 +1,7 @@
 #include "platform/x11/SelectionX11.h"
 
+#include "support/Ansi.h"
+
 #include <xcb/xcb.h>
 #include <xcb/xfixes.h>
 
@@ -23,11 +25,14 @@ constexpr std::uint32_t MorceauMots = 1u << 18;
 
 struct SelectionX11::Connexion {
     xcb_connection_t* c = nullptr;
+    xcb_window_t racine = XCB_NONE;
     xcb_window_t fenetre = XCB_NONE;
     xcb_atom_t clipboard = XCB_NONE;
     xcb_atom_t utf8 = XCB_NONE;
     xcb_atom_t incr = XCB_NONE;
     xcb_atom_t propriete = XCB_NONE;
+    xcb_atom_t formes = XCB_NONE;
+    xcb_atom_t fenetreActive = XCB_NONE;
     std::uint8_t baseXfixes = 0;
 
     ~Connexion() {
@@ -57,14 +62,17 @@ std::unique_ptr<SelectionX11> SelectionX11::Ouvrir(const char* affichage) {
         return nullptr;
     }
 
-    const char* const noms[] = {"CLIPBOARD", "UTF8_STRING", "INCR", "MONVALOR_PRESSE_PAPIER"};
-    xcb_intern_atom_cookie_t demandes[4];
-    for (int i = 0; i < 4; ++i) {
+    const char* const noms[] = {"CLIPBOARD", "UTF8_STRING",       "INCR", "MONVALOR_PRESSE_PAPIER",
+                                "TARGETS",   "_NET_ACTIVE_WINDOW"};
+    constexpr int nbAtomes = sizeof noms / sizeof noms[0];
+    xcb_intern_atom_cookie_t demandes[nbAtomes];
+    for (int i = 0; i < nbAtomes; ++i) {
         demandes[i] =
             xcb_intern_atom(x->c, 0, static_cast<std::uint16_t>(std::strlen(noms[i])), noms[i]);
     }
-    xcb_atom_t* atomes[] = {&x->clipboard, &x->utf8, &x->incr, &x->propriete};
-    for (int i = 0; i < 4; ++i) {
+    xcb_atom_t* atomes[] = {&x->clipboard, &x->utf8,   &x->incr,
+                            &x->propriete, &x->formes, &x->fenetreActive};
+    for (int i = 0; i < nbAtomes; ++i) {
         Reponse<xcb_intern_atom_reply_t> r(xcb_intern_atom_reply(x->c, demandes[i], nullptr));
         if (!r) {
             return nullptr;
@@ -79,6 +87,7 @@ std::unique_ptr<SelectionX11> SelectionX11::Ouvrir(const char* affichage) {
     if (ecran.data == nullptr) {
         return nullptr;
     }
+    x->racine = ecran.data->root;
     // An invisible window receives the answers; property changes tell the pieces of a large
     // transfer.
     x->fenetre = xcb_generate_id(x->c);
@@ -91,7 +100,9 @@ std::unique_ptr<SelectionX11> SelectionX11::Ouvrir(const char* affichage) {
                                           XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
                                           XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
     xcb_flush(x->c);
-    return std::unique_ptr<SelectionX11>(new SelectionX11(std::move(x)));
+    auto selection = std::unique_ptr<SelectionX11>(new SelectionX11(std::move(x)));
+    selection->proprietaire_ = selection->Proprietaire();
+    return selection;
 }
 
 SelectionX11::SelectionX11(std::unique_ptr<Connexion> c) : c_(std::move(c)) {}
@@ -111,7 +122,13 @@ bool SelectionX11::Traiter(Horloge::time_point maintenant) {
             if (e->selection == c_->clipboard) {
                 // Whatever was under way, or ready, belongs to the owner before.
                 Abandonner();
+                Refuser(false);
                 pret_.reset();
+                // A window destroyed or a client gone leaves the clipboard without owner,
+                // though the event still names the one before.
+                proprietaire_ = e->subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER
+                                    ? e->owner
+                                    : XCB_NONE;
                 change_ = true;
                 regarder = true;
             }
@@ -126,6 +143,8 @@ bool SelectionX11::Traiter(Horloge::time_point maintenant) {
             if (e->window == c_->fenetre && e->atom == c_->propriete &&
                 e->state == XCB_PROPERTY_NEW_VALUE && transfert_ && transfert_->incremental) {
                 regarder |= SurMorceau(maintenant);
+            } else if (e->window == c_->racine && e->atom == c_->fenetreActive && refuse_) {
+                regarder |= SurFocus();
             }
         }
     }
@@ -150,6 +169,11 @@ std::optional<std::string> SelectionX11::Lire(Horloge::time_point maintenant) {
         change_ = false;
         return texte;
     }
+    if (proprietaire_ == XCB_NONE) {
+        // Nobody to ask: no text.
+        change_ = false;
+        return std::string();
+    }
     if (!transfert_ && xcb_connection_has_error(c_->c) == 0) {
         Demarrer(maintenant, c_->utf8);
     }
@@ -166,6 +190,32 @@ void SelectionX11::MarquerLu() {
 void SelectionX11::Vider() {
     xcb_set_selection_owner(c_->c, XCB_NONE, c_->clipboard, XCB_CURRENT_TIME);
     xcb_flush(c_->c);
+}
+
+void SelectionX11::Refuser(bool refuse) {
+    if (refuse == refuse_) {
+        return;
+    }
+    refuse_ = refuse;
+    // Focus changes matter only while a read waits for one: the root window's properties are
+    // watched just then.
+    const std::uint32_t masque = refuse ? XCB_EVENT_MASK_PROPERTY_CHANGE : 0;
+    xcb_change_window_attributes(c_->c, c_->racine, XCB_CW_EVENT_MASK, &masque);
+    xcb_flush(c_->c);
+}
+
+// The window manager named the window that has the focus: an X window may read now.
+bool SelectionX11::SurFocus() {
+    Reponse<xcb_get_property_reply_t> r(xcb_get_property_reply(
+        c_->c, xcb_get_property(c_->c, 0, c_->racine, c_->fenetreActive, XCB_ATOM_WINDOW, 0, 1),
+        nullptr));
+    if (!r || xcb_get_property_value_length(r.get()) != 4 ||
+        *static_cast<const std::uint32_t*>(xcb_get_property_value(r.get())) == XCB_NONE) {
+        return false;
+    }
+    Refuser(false);
+    change_ = true;
+    return true;
 }
 
 std::uint32_t SelectionX11::Proprietaire() {
@@ -201,11 +251,25 @@ void SelectionX11::Terminer(std::string texte) {
 
 bool SelectionX11::SurReponse(std::uint32_t propriete, Horloge::time_point maintenant) {
     if (propriete == XCB_NONE) {
-        // No owner, or no such form: plain Latin-1 text is the last thing to ask for.
+        // No such form: plain Latin-1 text is the last text to ask for. An owner without
+        // either still lists the forms it has; one that refuses even that refuses us.
         if (transfert_->cible == c_->utf8) {
             Demarrer(maintenant, XCB_ATOM_STRING);
             return false;
         }
+        if (transfert_->cible == XCB_ATOM_STRING) {
+            Demarrer(maintenant, c_->formes);
+            return false;
+        }
+        transfert_.reset();
+        change_ = false;
+        Refuser(true);
+        return false;
+    }
+    if (transfert_->cible == c_->formes) {
+        // It has forms, none of them text.
+        xcb_delete_property(c_->c, c_->fenetre, c_->propriete);
+        xcb_flush(c_->c);
         Terminer({});
         return true;
     }
@@ -285,21 +349,6 @@ bool SelectionX11::LireMorceaux() {
             return true;
         }
     }
-}
-
-std::string Latin1VersUtf8(const std::string& latin1) {
-    std::string utf8;
-    utf8.reserve(latin1.size());
-    for (const char ch : latin1) {
-        const auto o = static_cast<unsigned char>(ch);
-        if (o < 0x80) {
-            utf8 += ch;
-        } else {
-            utf8 += static_cast<char>(0xC0 | (o >> 6));
-            utf8 += static_cast<char>(0x80 | (o & 0x3F));
-        }
-    }
-    return utf8;
 }
 
 } // namespace monvalor

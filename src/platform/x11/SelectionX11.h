@@ -2,6 +2,11 @@
 // a read is a request that answers later, from the event loop, so an owner that never answers
 // costs nothing but the request. XFixes tells when the clipboard's owner changes, so that a
 // clipboard that did not change is not read again.
+//
+// Under XWayland the compositor stands for the Wayland programs' clipboard, and some (wlroots)
+// refuse it to X programs while no X window has the focus: every form, its list of forms
+// included, is refused. Such a read is asked again when an X window gets the focus (the window
+// manager's _NET_ACTIVE_WINDOW) or the clipboard changes, never in between.
 #pragma once
 
 #include <chrono>
@@ -50,6 +55,9 @@ public:
     // The clipboard was read by other means (we own it): it counts as read until it changes.
     void MarquerLu();
 
+    // Whether the last read was refused, and waits for the focus to come to an X window.
+    bool Refuse() const { return refuse_; }
+
     // Makes the clipboard ownerless, whoever owns it.
     void Vider();
 
@@ -64,6 +72,8 @@ private:
     explicit SelectionX11(std::unique_ptr<Connexion> c);
     void Demarrer(Horloge::time_point maintenant, std::uint32_t cible);
     void Abandonner();
+    void Refuser(bool refuse);
+    bool SurFocus();
     bool SurReponse(std::uint32_t propriete, Horloge::time_point maintenant);
     bool SurMorceau(Horloge::time_point maintenant);
     bool LireMorceaux();
@@ -71,6 +81,8 @@ private:
 
     std::unique_ptr<Connexion> c_;
     bool change_ = true;
+    bool refuse_ = false;
+    std::uint32_t proprietaire_ = 0; // as XFixes last told it
     std::optional<std::string> pret_;
     struct Transfert {
         std::uint32_t cible = 0;
@@ -82,8 +94,5 @@ private:
     std::optional<Transfert> transfert_;
     std::uint64_t octetsLus_ = 0;
 };
-
-// Latin-1 bytes (an X11 STRING) as UTF-8.
-std::string Latin1VersUtf8(const std::string& latin1);
 
 } // namespace monvalor
