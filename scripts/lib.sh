@@ -5,7 +5,7 @@ MONVALOR_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 # Packages to build and run Monvalor.
 PAQUETS_RUN=(cmake ninja-build g++ pkg-config qt6-base-dev libgl1-mesa-dev libxcb1-dev
-             libxcb-xfixes0-dev fonts-liberation
+             libxcb-xfixes0-dev libwayland-dev qt6-wayland fonts-liberation
              fonts-dejavu-core qt6-translations-l10n libssl-dev)
 # Packages for the test suites: GoogleTest, an X server and the tools that talk to it; the
 # network tests' loopback server, its certificate, and curl for the download bench.

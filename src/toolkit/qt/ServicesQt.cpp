@@ -1,11 +1,11 @@
 #include "toolkit/qt/ServicesQt.h"
 
-#include "platform/x11/SelectionX11.h"
 #include "support/Ansi.h"
 #include "support/Erreur.h"
 #include "support/TexteSource.h"
 #include "toolkit/qt/DialogueFichierQt.h"
 #include "toolkit/qt/FormeQt.h"
+#include "toolkit/qt/PressePapierQt.h"
 #include "toolkit/qt/ReglagesQt.h"
 #include "toolkit/qt/TexteQt.h"
 #include "toolkit/qt/TransfertQt.h"
@@ -21,10 +21,8 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
-#include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
-#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QThread>
 #include <QTranslator>
@@ -35,112 +33,6 @@
 #include <cstdlib>
 
 namespace monvalor {
-
-std::optional<std::string> PressePapierQt::LireTexte() {
-    QClipboard* cb = QGuiApplication::clipboard();
-    if (!cb) {
-        return std::nullopt;
-    }
-    if (selection_ && !Possede()) {
-        std::optional<std::string> utf8 = selection_->Lire();
-        if (!utf8) {
-            return std::nullopt;
-        }
-        return Utf8VersAnsiApproche(std::move(*utf8));
-    }
-    if (selection_) {
-        // Our own text: Qt has it at hand, and asking ourselves through the server would
-        // wait for an answer only this thread could give.
-        selection_->MarquerLu();
-    }
-    // text() asks the owner for plain text only; an image-only clipboard gives "".
-    return DepuisQString(cb->text(QClipboard::Clipboard));
-}
-
-PressePapierQt::PressePapierQt() : contexte_(std::make_unique<QObject>()) {
-    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
-        selection_ = SelectionX11::Ouvrir();
-    }
-    if (selection_) {
-        veilleur_ =
-            std::make_unique<QSocketNotifier>(selection_->Descripteur(), QSocketNotifier::Read);
-        QObject::connect(veilleur_.get(), &QSocketNotifier::activated, contexte_.get(),
-                         [this] { Traiter(); });
-    }
-}
-
-PressePapierQt::~PressePapierQt() = default;
-
-bool PressePapierQt::Possede() {
-    QClipboard* cb = QGuiApplication::clipboard();
-    if (!cb || !cb->ownsClipboard()) {
-        return false;
-    }
-    // Qt may not notice that another program emptied the clipboard it owned: the server
-    // knows.
-    return !selection_ || (notreFenetre_ != 0 && Proprietaire() == notreFenetre_);
-}
-
-std::uint32_t PressePapierQt::Proprietaire() {
-    const std::uint32_t p = selection_->Proprietaire();
-    // Waiting for the answer may have taken in events the socket will not tell again.
-    QMetaObject::invokeMethod(
-        contexte_.get(), [this] { Traiter(); }, Qt::QueuedConnection);
-    return p;
-}
-
-bool PressePapierQt::PeutAvoirChange() {
-    return !selection_ || selection_->AChange();
-}
-
-void PressePapierQt::Traiter() {
-    if (selection_->Traiter()) {
-        Signaler();
-    }
-}
-
-void PressePapierQt::Signaler() {
-    if (rappel_) {
-        rappel_();
-    }
-}
-
-void PressePapierQt::SurChangement(std::function<void()> rappel) {
-    rappel_ = std::move(rappel);
-    QClipboard* cb = QGuiApplication::clipboard();
-    if (!rappel_ || !cb || branche_ || selection_) {
-        return;
-    }
-    branche_ = true;
-    // Queued, so that a tick never starts inside another (emptying the clipboard notifies
-    // too); addressed to our own object, so that nothing arrives once we are gone.
-    QObject::connect(
-        cb, &QClipboard::dataChanged, contexte_.get(), [this] { Signaler(); },
-        Qt::QueuedConnection);
-}
-
-void PressePapierQt::EcrireTexte(const std::string& texte) {
-    QClipboard* cb = QGuiApplication::clipboard();
-    if (!cb) {
-        throw Erreur(ErrArgument);
-    }
-    cb->setText(VersQString(texte), QClipboard::Clipboard);
-    if (selection_) {
-        notreFenetre_ = cb->ownsClipboard() ? Proprietaire() : 0;
-    }
-}
-
-void PressePapierQt::Vider() {
-    QClipboard* cb = QGuiApplication::clipboard();
-    if (!cb) {
-        throw Erreur(ErrArgument);
-    }
-    cb->clear(QClipboard::Clipboard);
-    if (selection_) {
-        // Qt empties only a clipboard it owns; another program's text must go too.
-        selection_->Vider();
-    }
-}
 
 int BoiteMessageQt::Afficher(const std::string& texte, int style, const std::string& titre) {
     QMessageBox boite(QApplication::activeWindow());
@@ -225,9 +117,9 @@ public:
 void SystemeQt::Terminer(int code) {
     std::fflush(stdout);
     std::fflush(stderr);
-    // On X11 the clipboard's content lives in the program that set it. If we own it, keep
-    // answering other programs' requests until one of them has taken it (we lose ownership)
-    // or a few seconds have passed; nothing of ours runs meanwhile.
+    // On X11 and Wayland the clipboard's content lives in the program that set it. If we own
+    // it, keep answering other programs' requests until one of them has taken it (we lose
+    // ownership) or a few seconds have passed; nothing of ours runs meanwhile.
     QClipboard* cb = qobject_cast<QGuiApplication*>(QCoreApplication::instance())
                          ? QGuiApplication::clipboard()
                          : nullptr;
@@ -244,6 +136,9 @@ void SystemeQt::Terminer(int code) {
         QDeadlineTimer limite(DelaiServicePressePapierMs);
         while (possede() && !limite.hasExpired()) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            if (pressePapier) {
+                pressePapier->Servir();
+            }
             QThread::msleep(5);
         }
     }

@@ -3,46 +3,9 @@
 
 #include "platform/Services.h"
 
-#include <QObject>
-
-#include <cstdint>
-#include <memory>
-
-class QSocketNotifier;
 class QTranslator;
 
 namespace monvalor {
-
-class SelectionX11;
-
-// On X11 the clipboard is read through a connection of our own (SelectionX11), which never
-// waits for the owner and knows when it changed; writing goes through Qt, which serves our
-// texts to the other programs. Elsewhere Qt does it all.
-class PressePapierQt final : public IPressePapier {
-public:
-    PressePapierQt();
-    ~PressePapierQt() override;
-    std::optional<std::string> LireTexte() override;
-    void EcrireTexte(const std::string& texte) override;
-    void Vider() override;
-    bool PeutAvoirChange() override;
-    void SurChangement(std::function<void()> rappel) override;
-    // Whether the clipboard holds the text we put there last, which only we can serve.
-    bool Possede();
-
-private:
-    void Signaler();
-    // Handles what our X11 connection received, and tells the window when it should look.
-    void Traiter();
-    std::uint32_t Proprietaire();
-
-    std::unique_ptr<QObject> contexte_;
-    std::unique_ptr<SelectionX11> selection_;
-    std::unique_ptr<QSocketNotifier> veilleur_;
-    std::function<void()> rappel_;
-    bool branche_ = false;
-    std::uint32_t notreFenetre_ = 0; // Qt's window that owns our texts, once we wrote one
-};
 
 class BoiteMessageQt final : public IBoiteMessage {
 public:
