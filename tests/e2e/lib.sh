@@ -32,7 +32,7 @@ nettoyer() {
         kill "$XVFB_PID" 2>/dev/null || true
         wait "$XVFB_PID" 2>/dev/null || true
     fi
-    rm -rf "$TRAVAIL"
+    [ -n "${GARDER:-}" ] || rm -rf "$TRAVAIL"
 }
 trap nettoyer EXIT
 
@@ -95,13 +95,14 @@ fenetres() {
 attendre() {
     local secondes="$1" message="$2"
     shift 2
-    for _ in $(seq 1 $((secondes * 20))); do
+    local fin=$((${EPOCHREALTIME/./} + secondes * 1000000))
+    while [ "${EPOCHREALTIME/./}" -lt "$fin" ]; do
         if "$@"; then
             return 0
         fi
         sleep 0.05
     done
-    echec "$message"
+    "$@" || echec "$message"
 }
 
 # Window ids of the About windows on the display (shown at every start, before the converter).
