@@ -7,9 +7,11 @@ MONVALOR_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 PAQUETS_RUN=(cmake ninja-build g++ pkg-config qt6-base-dev libgl1-mesa-dev libxcb1-dev
              libxcb-xfixes0-dev libwayland-dev qt6-wayland fonts-liberation
              fonts-dejavu-core qt6-translations-l10n libssl-dev)
-# Packages for the test suites: GoogleTest, an X server and the tools that talk to it; the
+# Packages for the test suites: GoogleTest, an X server and the tools that talk to it; three
+# Wayland compositors with XWayland, a Wayland terminal and the Wayland clipboard tools; the
 # network tests' loopback server, its certificate, and curl for the download bench.
 PAQUETS_TEST=(googletest libgtest-dev xvfb xauth xclip xdotool x11-utils imagemagick libx11-dev
+              sway kwin-wayland mutter dbus-daemon xwayland foot wl-clipboard procps
               python3 openssl curl)
 
 installer_manquants() {

@@ -3,7 +3,7 @@
 # another Wayland window has the focus, read over data-control with the windows on XWayland or
 # on Wayland, or through XWayland once the focus comes to an X window; never a loop.
 source "$(dirname "$0")/lib.sh"
-source "$(dirname "$0")/sway.sh"
+source "$(dirname "$0")/wayland.sh"
 demarrer_sway
 NNBSP=$'\u202f'
 NBSP=$'\u00a0'
@@ -16,10 +16,8 @@ arreter() {
 
 # Data-control, the windows on XWayland: what sway users get by default.
 echo "-- data-control, windows on XWayland"
-lancer_dans_sway
-attendre 15 "the About window did not appear" il_y_a fenetre_sway "À propos de Monvalor"
-comme xdotool key Return
-attendre 10 "the converter did not appear" il_y_a fenetre_sway Monvalor
+lancer_dans_session
+fermer_apropos_comme
 ouvrir_foot
 copier_wayland "1${NNBSP}234,56${NNBSP}€"
 attendre_lignes 1
@@ -36,10 +34,8 @@ arreter
 # Through XWayland alone (as under GNOME): the compositor refuses the clipboard to X programs
 # while a Wayland window has the focus; the amount is taken when the focus comes to Monvalor.
 echo "-- XWayland alone"
-lancer_dans_sway MONVALOR_PRESSE_PAPIER=x11
-attendre 15 "the About window did not appear" il_y_a fenetre_sway "À propos de Monvalor"
-comme xdotool key Return
-attendre 10 "the converter did not appear" il_y_a fenetre_sway Monvalor
+lancer_dans_session MONVALOR_PRESSE_PAPIER=x11
+fermer_apropos_comme
 swaymsg '[title="^travail$"] focus' >/dev/null
 copier_wayland "12.50"
 sleep 1.2
@@ -55,7 +51,7 @@ arreter
 temps_cpu() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 for service in data-control qt; do
     echo "-- windows on Wayland, $service"
-    lancer_dans_sway QT_QPA_PLATFORM=wayland DISPLAY= MONVALOR_PRESSE_PAPIER="$service"
+    lancer_dans_session QT_QPA_PLATFORM=wayland DISPLAY= MONVALOR_PRESSE_PAPIER="$service"
     attendre 15 "the About window did not appear ($service)" il_y_a fenetre_sway "À propos de Monvalor"
     swaymsg '[title="^À propos de Monvalor$"] kill' >/dev/null
     attendre 10 "the converter did not appear ($service)" a_le_focus Monvalor
@@ -68,7 +64,7 @@ for service in data-control qt; do
     if [ "$service" = data-control ]; then
         # A second start on Wayland alone hands its "0" over through data-control too.
         premier=$LANCE
-        lancer_dans_sway QT_QPA_PLATFORM=wayland DISPLAY=
+        lancer_dans_session QT_QPA_PLATFORM=wayland DISPLAY=
         attendre 5 "the second copy did not end" termine "$LANCE"
         attendre_lignes 2
         attendu "$(derniere_ligne | cut -f1-3)" "0${TAB}0${TAB}0" "boxes after a second start"

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <xcb/xcb.h>
+
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -112,22 +114,31 @@ TEST_F(SelectionX11Test, LargeTextComesWholeInPiecesAndOnlyOnce) {
     EXPECT_EQ(selection->OctetsLus() - avant, gros.size());
 }
 
-TEST_F(SelectionX11Test, AnOwnerThatNeverAnswersCostsNoWait) {
+// Starts the test owner (tests/e2e/outils/proprietaire_muet.cpp) and waits until it owns the
+// clipboard; its pid, or 0.
+pid_t Muet(const char* texte = nullptr) {
     const char* muet = std::getenv("MONVALOR_MUET");
-    ASSERT_NE(muet, nullptr);
     int tube[2];
-    ASSERT_EQ(pipe(tube), 0);
+    if (muet == nullptr || pipe(tube) != 0) {
+        return 0;
+    }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, tube[1], STDOUT_FILENO);
     pid_t pid = 0;
-    char* const arguments[] = {const_cast<char*>(muet), nullptr};
-    ASSERT_EQ(posix_spawn(&pid, muet, &actions, nullptr, arguments, environ), 0);
+    char* const arguments[] = {const_cast<char*>(muet), const_cast<char*>(texte), nullptr};
+    const int r = posix_spawn(&pid, muet, &actions, nullptr, arguments, environ);
     posix_spawn_file_actions_destroy(&actions);
     close(tube[1]);
     char pret[5] = {};
-    ASSERT_EQ(read(tube[0], pret, 4), 4) << "the silent owner did not take the clipboard";
+    const bool lu = r == 0 && read(tube[0], pret, 4) == 4;
     close(tube[0]);
+    return lu ? pid : 0;
+}
+
+TEST_F(SelectionX11Test, AnOwnerThatNeverAnswersCostsNoWait) {
+    const pid_t pid = Muet();
+    ASSERT_NE(pid, 0) << "the silent owner did not take the clipboard";
 
     // Every call returns at once; the read is given up and asked again, never waited for.
     const auto debut = Horloge::now();
@@ -152,4 +163,37 @@ TEST_F(SelectionX11Test, EmptyingReachesAnotherProgramsText) {
     selection->Vider();
     EXPECT_EQ(selection->Proprietaire(), 0u);
     EXPECT_EQ(LireEnAttendant(*selection, 2s), "");
+}
+
+// XWayland under wlroots refuses every form, its list included, while no X window has the focus.
+// The refusal is not a clipboard without text: nothing is asked again until the window manager
+// names an active window, and then the text comes.
+TEST_F(SelectionX11Test, ARefusedReadWaitsForTheFocus) {
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    const xcb_window_t racine = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    const char nom[] = "_NET_ACTIVE_WINDOW";
+    xcb_intern_atom_reply_t* active =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, sizeof nom - 1, nom), nullptr);
+    ASSERT_NE(active, nullptr);
+    const auto nommer = [&](xcb_window_t fenetre) {
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, racine, active->atom, XCB_ATOM_WINDOW, 32, 1,
+                            &fenetre);
+        xcb_flush(c);
+    };
+    nommer(XCB_NONE);
+    const pid_t pid = Muet("12,50");
+    ASSERT_NE(pid, 0);
+
+    EXPECT_EQ(LireEnAttendant(*selection, 500ms), std::nullopt);
+    EXPECT_TRUE(selection->Refuse());
+    EXPECT_FALSE(selection->AChange()) << "a refused read is not asked again at every tick";
+    nommer(racine);
+    EXPECT_EQ(LireEnAttendant(*selection, 2s), "12,50");
+    EXPECT_FALSE(selection->Refuse());
+
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+    nommer(XCB_NONE);
+    std::free(active);
+    xcb_disconnect(c);
 }

@@ -1,5 +1,5 @@
-# A private Wayland session for the tests: sway on its headless back-end with XWayland, as a
-# user's desktop would run it. Sourced after lib.sh.
+# A private Wayland session for the tests, as a user's desktop would run it, with XWayland:
+# sway on its headless back-end, or KDE's KWin on its virtual one. Sourced after lib.sh.
 # shellcheck shell=bash
 
 # sway refuses to run as root: as root the session, and every program that joins it, runs as
@@ -54,6 +54,40 @@ demarrer_sway() {
     echec "sway did not start"
 }
 
+# Starts KWin and exports WAYLAND_DISPLAY and DISPLAY (its XWayland).
+demarrer_kwin() {
+    command -v kwin_wayland >/dev/null || sauter "kwin_wayland is not installed"
+    # kwin_wayland carries a file capability (to raise its priority) that this sandbox cannot
+    # grant an unprivileged user, who then may not run it at all: a copy without it runs.
+    cp /usr/bin/kwin_wayland "$TRAVAIL/kwin_wayland"
+    chmod 755 "$TRAVAIL/kwin_wayland"
+    "${COMME[@]}" "$TRAVAIL/kwin_wayland" --virtual --xwayland --no-lockscreen \
+        --socket wayland-kwin --width 1024 --height 768 >"$TRAVAIL/kwin.log" 2>&1 &
+    KWIN_PID=$!
+    PIDS+=("$KWIN_PID")
+    export WAYLAND_DISPLAY=wayland-kwin
+    attendre 20 "KWin did not start" test -S "$XDG_RUNTIME_DIR/wayland-kwin"
+    x_de_kwin() { pgrep -a -P "$KWIN_PID" Xwayland | awk '{print $3}'; }
+    attendre 20 "KWin gave no X display" il_y_a x_de_kwin
+    export DISPLAY
+    DISPLAY="$(x_de_kwin)"
+}
+
+# Starts GNOME's Mutter and exports WAYLAND_DISPLAY, DISPLAY (its XWayland) and XAUTHORITY.
+demarrer_mutter() {
+    command -v mutter >/dev/null || sauter "mutter is not installed"
+    "${COMME[@]}" dbus-run-session -- mutter --headless --wayland --virtual-monitor 1024x768 \
+        --wayland-display wayland-mutter >"$TRAVAIL/mutter.log" 2>&1 &
+    PIDS+=("$!")
+    export WAYLAND_DISPLAY=wayland-mutter
+    attendre 20 "Mutter did not start" test -S "$XDG_RUNTIME_DIR/wayland-mutter"
+    x_de_mutter() { pgrep -a Xwayland | grep -F -- "$XDG_RUNTIME_DIR/" | awk '{print $3}'; }
+    attendre 20 "Mutter gave no X display" il_y_a x_de_mutter
+    export DISPLAY XAUTHORITY
+    DISPLAY="$(x_de_mutter)"
+    XAUTHORITY="$(compgen -G "$XDG_RUNTIME_DIR/.mutter-Xwaylandauth.*" | head -n 1)"
+}
+
 # The sway window tree, one line per window: title, app_id (or "x" for X11), focused, urgent.
 arbre() {
     swaymsg -t get_tree | python3 -c '
@@ -78,10 +112,22 @@ ouvrir_foot() {
 }
 
 # Starts a copy of Monvalor in the session, with the given environment; its pid is in LANCE.
-lancer_dans_sway() {
+lancer_dans_session() {
     "${COMME[@]}" "$@" "$MONVALOR" >>"$TRAVAIL/sortie" 2>&1 &
     LANCE=$!
     PIDS+=("$LANCE")
+}
+
+# The About and converter windows, as the session's X programs see them.
+fenetres_apropos_comme() { comme xdotool search --onlyvisible --name '^À propos de Monvalor$' 2>/dev/null || true; }
+fenetres_comme() { comme xdotool search --onlyvisible --name '^Monvalor$' 2>/dev/null || true; }
+
+# Closes the About window shown at start, as Enter on its OK button does.
+fermer_apropos_comme() {
+    attendre 15 "the About window did not appear" il_y_a fenetres_apropos_comme
+    comme xdotool windowfocus --sync "$(fenetres_apropos_comme | head -n 1)" \
+        key --clearmodifiers Return
+    attendre 10 "the converter did not appear" il_y_a fenetres_comme
 }
 
 copier_wayland() { printf '%s' "$1" | comme wl-copy; }
