@@ -576,6 +576,11 @@ bool SelectionWayland::Ecrire(std::string texte) {
     c.source = source;
     c.texte = std::move(texte);
     wl_display_flush(c.d);
+    // Ours from now on: the compositor handles our request before any later one.
+    c.Abandonner();
+    c.pret.reset();
+    c.notre = true;
+    c.change = true;
     return true;
 }
 
@@ -586,6 +591,15 @@ bool SelectionWayland::Vider() {
     }
     wl_proxy_marshal_flags(c.appareil, AppareilSelection, nullptr, 1, 0, nullptr);
     wl_display_flush(c.d);
+    // Empty from now on: what stood there must not be read again before the compositor says.
+    c.Abandonner();
+    c.pret.reset();
+    if (c.selection) {
+        Detruire(c.selection->proxy, OffreDetruire);
+        c.selection.reset();
+    }
+    c.notre = false;
+    c.change = true;
     return true;
 }
 
