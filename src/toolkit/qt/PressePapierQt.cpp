@@ -59,6 +59,21 @@ PressePapierQt::PressePapierQt() : contexte_(std::make_unique<QObject>()) {
 PressePapierQt::~PressePapierQt() = default;
 
 std::optional<std::string> PressePapierQt::LireTexte() {
+    std::optional<std::string> texte = Lire();
+    if (!texte) {
+        return std::nullopt;
+    }
+    if (vide_ && *texte == *vide_ &&
+        std::chrono::steady_clock::now() - instantVide_ < DelaiRetourApresVidage) {
+        // Put back by a clipboard manager: left where it is, as an empty clipboard would be.
+        vide_.reset();
+        texte->clear();
+    }
+    dernierLu_ = *texte;
+    return texte;
+}
+
+std::optional<std::string> PressePapierQt::Lire() {
     if (wayland_) {
         std::optional<std::string> utf8 = wayland_->Lire();
         if (!utf8) {
@@ -158,6 +173,8 @@ void PressePapierQt::SurChangement(std::function<void()> rappel) {
 }
 
 void PressePapierQt::EcrireTexte(const std::string& texte) {
+    // Our own text, even the one just emptied (the rate changed), is no manager's restoring.
+    vide_.reset();
     if (wayland_) {
         if (!wayland_->Ecrire(AnsiVersUtf8(texte))) {
             throw Erreur(ErrArgument);
@@ -178,6 +195,10 @@ void PressePapierQt::EcrireTexte(const std::string& texte) {
 }
 
 void PressePapierQt::Vider() {
+    if (!dernierLu_.empty()) {
+        vide_ = dernierLu_;
+        instantVide_ = std::chrono::steady_clock::now();
+    }
     if (wayland_) {
         if (!wayland_->Vider()) {
             throw Erreur(ErrArgument);

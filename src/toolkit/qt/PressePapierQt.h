@@ -13,6 +13,7 @@
 
 #include <QObject>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -46,6 +47,7 @@ public:
     void Servir();
 
 private:
+    std::optional<std::string> Lire();
     void Signaler();
     // Handles what our own connection received, and tells the window when it should look.
     void Traiter();
@@ -63,6 +65,15 @@ private:
     // emptying the compositor refused: only the others' count.
     bool nosOperations_ = false;
     bool changeEtranger_ = true;
+    // Clipboard managers (KDE's Klipper by default, on X11 and Wayland alike) put back what was
+    // emptied at once: the text we last read and emptied, and when, so that its return is not
+    // taken again and again.
+    std::string dernierLu_;
+    std::optional<std::string> vide_;
+    std::chrono::steady_clock::time_point instantVide_;
 };
+
+// How soon after we emptied it the same text counts as a clipboard manager's restoring.
+inline constexpr std::chrono::milliseconds DelaiRetourApresVidage{1000};
 
 } // namespace monvalor
