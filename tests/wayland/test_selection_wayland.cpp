@@ -90,6 +90,12 @@ TEST_F(SelectionWaylandTest, TextsComeAsUtf8WhateverTheOwnerOffers) {
 
 TEST_F(SelectionWaylandTest, ReadsOncePerChangeAndLargeTextsWhole) {
     EXPECT_FALSE(selection->AChange()) << "the clipboard was just read";
+    Copier(*selection, "12,5");
+    EXPECT_EQ(selection->Lire(), std::nullopt) << "a read is asked, not waited for";
+    pollfd p{selection->Descripteur(), POLLIN, 0};
+    EXPECT_EQ(poll(&p, 1, 1000), 1) << "the text's arrival wakes the event loop";
+    EXPECT_EQ(LireEnAttendant(*selection, 2s), "12,5");
+
     const std::string gros(10'000'000, 'x');
     Copier(*selection, gros);
     const std::uint64_t avant = selection->OctetsLus();

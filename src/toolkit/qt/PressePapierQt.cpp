@@ -174,7 +174,7 @@ void PressePapierQt::SurChangement(std::function<void()> rappel) {
 
 void PressePapierQt::EcrireTexte(const std::string& texte) {
     // Our own text, even the one just emptied (the rate changed), is no manager's restoring.
-    vide_.reset();
+    vide_ = std::nullopt;
     if (wayland_) {
         if (!wayland_->Ecrire(AnsiVersUtf8(texte))) {
             throw Erreur(ErrArgument);
