@@ -193,6 +193,14 @@ TEST_F(SelectionX11Test, ARefusedReadWaitsForTheFocus) {
 
     kill(pid, SIGTERM);
     waitpid(pid, nullptr, 0);
+
+    // An owner that lists its forms, none of them text, is no refusal: a clipboard without text.
+    const pid_t sansTexte = Muet("");
+    ASSERT_NE(sansTexte, 0);
+    EXPECT_EQ(LireEnAttendant(*selection, 2s), "");
+    EXPECT_FALSE(selection->Refuse());
+    kill(sansTexte, SIGTERM);
+    waitpid(sansTexte, nullptr, 0);
     nommer(XCB_NONE);
     std::free(active);
     xcb_disconnect(c);

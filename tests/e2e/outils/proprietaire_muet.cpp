@@ -3,7 +3,8 @@
 //   proprietaire_muet         as a frozen program would: it stops reading its connection;
 //   proprietaire_muet TEXT    as XWayland under wlroots stands for a Wayland program's
 //                             clipboard: every request is refused while the root window names
-//                             no active window, and TEXT is served once one is named.
+//                             no active window, and TEXT is served once one is named (an
+//                             empty TEXT: the list of forms only, without text).
 #include <xcb/xcb.h>
 
 #include <cstdio>
@@ -38,7 +39,7 @@ void Repondre(xcb_connection_t* c, const xcb_selection_request_event_t& d, const
         propriete = d.property;
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, d.requestor, propriete, XCB_ATOM_ATOM, 32, 2,
                             formes);
-    } else if (permis && d.target == formes[1]) {
+    } else if (permis && d.target == formes[1] && *texte != '\0') {
         propriete = d.property;
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, d.requestor, propriete, formes[1], 8,
                             static_cast<uint32_t>(std::strlen(texte)), texte);
