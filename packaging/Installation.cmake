@@ -89,8 +89,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://monvalor.example)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt loads its X11 platform plugin at run time, out of the linker's sight.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)
-# Qt's own dialogs and buttons speak French with them.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
+# Qt's own dialogs and buttons speak French with them; on a Wayland session without XWayland
+# the windows need Qt's Wayland platform.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
