@@ -17,7 +17,7 @@ import sys
 import tempfile
 import time
 
-from mesures_x11 import attendre, cpu_sur, lignes
+from mesures_x11 import attendre, cpu_sur, demarrer_xvfb, lignes
 
 # sway refuses to run as root: as root, the session and its programs run as "nobody".
 COMME = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"] \
@@ -125,13 +125,7 @@ def essai(programme, env, travail, nom, plateforme):
 
 def essai_x11(programme, travail):
     """The same program idle on a private Xvfb: wake-ups and CPU."""
-    lecture, ecriture = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-noreset", "-displayfd", str(ecriture), "-screen", "0",
-                             "800x600x24", "-nolisten", "tcp"], pass_fds=(ecriture,),
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(ecriture)
-    with os.fdopen(lecture) as f:
-        affichage = ":" + f.readline().strip()
+    xvfb, affichage = demarrer_xvfb()
     dossier = os.path.join(travail, "x11")
     os.makedirs(dossier)
     env = dict(os.environ, DISPLAY=affichage, XDG_RUNTIME_DIR=dossier, XDG_CONFIG_HOME=dossier,

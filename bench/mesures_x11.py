@@ -248,6 +248,17 @@ def demarrer_site(travail):
     return serveur, {"MONVALOR_SITE": adresse + "/site", "MONVALOR_CERTIFICATS": certificat}
 
 
+def demarrer_xvfb():
+    """A private Xvfb on a display it picks itself; the process and its display's name."""
+    lecture, ecriture = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-noreset", "-displayfd", str(ecriture), "-screen", "0",
+                             "800x600x24", "-nolisten", "tcp"], pass_fds=(ecriture,),
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(ecriture)
+    with os.fdopen(lecture) as f:
+        return xvfb, ":" + f.readline().strip()
+
+
 def main():
     if len(sys.argv) not in (3, 4):
         raise SystemExit(__doc__)
@@ -256,13 +267,7 @@ def main():
         programmes.append(os.path.abspath(sys.argv[3]))
     muet = os.path.abspath(sys.argv[2])
     travail = tempfile.mkdtemp()
-    lecture, ecriture = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-noreset", "-displayfd", str(ecriture), "-screen", "0",
-                             "800x600x24", "-nolisten", "tcp"], pass_fds=(ecriture,),
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(ecriture)
-    with os.fdopen(lecture) as f:
-        affichage = ":" + f.readline().strip()
+    xvfb, affichage = demarrer_xvfb()
     os.environ["DISPLAY"] = affichage
     os.environ["XDG_RUNTIME_DIR"] = travail
     try:

@@ -14,6 +14,14 @@ namespace monvalor {
 
 namespace {
 
+QClipboard& QtOuErreur() {
+    QClipboard* cb = QGuiApplication::clipboard();
+    if (!cb) {
+        throw Erreur(ErrArgument);
+    }
+    return *cb;
+}
+
 bool PlateformeWayland() {
     return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
@@ -181,16 +189,13 @@ void PressePapierQt::EcrireTexte(const std::string& texte) {
         }
         return;
     }
-    QClipboard* cb = QGuiApplication::clipboard();
-    if (!cb) {
-        throw Erreur(ErrArgument);
-    }
+    QClipboard& cb = QtOuErreur();
     {
         Pendant nous(nosOperations_);
-        cb->setText(VersQString(texte), QClipboard::Clipboard);
+        cb.setText(VersQString(texte), QClipboard::Clipboard);
     }
     if (x11_) {
-        notreFenetre_ = cb->ownsClipboard() ? Proprietaire() : 0;
+        notreFenetre_ = cb.ownsClipboard() ? Proprietaire() : 0;
     }
 }
 
@@ -205,13 +210,9 @@ void PressePapierQt::Vider() {
         }
         return;
     }
-    QClipboard* cb = QGuiApplication::clipboard();
-    if (!cb) {
-        throw Erreur(ErrArgument);
-    }
     {
         Pendant nous(nosOperations_);
-        cb->clear(QClipboard::Clipboard);
+        QtOuErreur().clear(QClipboard::Clipboard);
     }
     if (x11_) {
         // Qt empties only a clipboard it owns; another program's text must go too.
