@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A clipboard manager that puts back what was emptied, as KDE's Klipper does by default: the
-# amount taken comes back at once and is left there, not taken again and again; the same
-# amount copied again later is taken, and so is the free amount put back by a change of rate.
+# amount taken comes back at once, may be taken a second time (the user may have copied it
+# again) and is then left there, not taken again and again; the same amount copied again
+# later is taken, and so is the free amount put back by a change of rate.
 source "$(dirname "$0")/lib.sh"
 ouvrir_convertisseur
 
@@ -22,10 +23,10 @@ printf 12.50 >"$TRAVAIL/dernier"
 copier "12.50"
 attendre_lignes 1
 sleep 2
-attendu "$(nombre_lignes)" 1 "takes of one amount the manager puts back"
+attendu "$(nombre_lignes)" 2 "takes of one amount the manager puts back"
 attendu "$(presse_papier)" "12.50" "clipboard kept by the manager"
 copier "12.50"
-attendre_lignes 2
+attendre_lignes 3
 
 # Without a manager, the free amount, then a new rate within the second: converted twice,
 # though the same text is put back on the clipboard.

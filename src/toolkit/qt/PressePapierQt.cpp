@@ -71,14 +71,18 @@ std::optional<std::string> PressePapierQt::LireTexte() {
     if (!texte) {
         return std::nullopt;
     }
-    if (vide_ && *texte == *vide_ &&
-        std::chrono::steady_clock::now() - instantVide_ < DelaiRetourApresVidage) {
+    if (RevenuTotDe(*texte) && retours_ >= 1) {
         // Put back by a clipboard manager: left where it is, as an empty clipboard would be.
         vide_.reset();
         texte->clear();
     }
     dernierLu_ = *texte;
     return texte;
+}
+
+bool PressePapierQt::RevenuTotDe(const std::string& texte) const {
+    return vide_ && texte == *vide_ &&
+           std::chrono::steady_clock::now() - instantVide_ < DelaiRetourApresVidage;
 }
 
 std::optional<std::string> PressePapierQt::Lire() {
@@ -201,6 +205,7 @@ void PressePapierQt::EcrireTexte(const std::string& texte) {
 
 void PressePapierQt::Vider() {
     if (!dernierLu_.empty()) {
+        retours_ = RevenuTotDe(dernierLu_) ? retours_ + 1 : 0;
         vide_ = dernierLu_;
         instantVide_ = std::chrono::steady_clock::now();
     }

@@ -48,6 +48,7 @@ public:
 
 private:
     std::optional<std::string> Lire();
+    bool RevenuTotDe(const std::string& texte) const;
     void Signaler();
     // Handles what our own connection received, and tells the window when it should look.
     void Traiter();
@@ -66,14 +67,16 @@ private:
     bool nosOperations_ = false;
     bool changeEtranger_ = true;
     // Clipboard managers (KDE's Klipper by default, on X11 and Wayland alike) put back what was
-    // emptied at once: the text we last read and emptied, and when, so that its return is not
-    // taken again and again.
+    // emptied at once. The text we last read and emptied, when, and how many times running it
+    // came back that soon: a first return may be the user copying it again and is taken, a
+    // second is a manager's, and is left alone, so that it is not taken again and again.
     std::string dernierLu_;
     std::optional<std::string> vide_;
     std::chrono::steady_clock::time_point instantVide_;
+    int retours_ = 0;
 };
 
-// How soon after we emptied it the same text counts as a clipboard manager's restoring.
+// How soon after we emptied it the same text counts as coming back.
 inline constexpr std::chrono::milliseconds DelaiRetourApresVidage{1000};
 
 } // namespace monvalor
