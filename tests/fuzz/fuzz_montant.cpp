@@ -1,5 +1,6 @@
 // Amount texts from anywhere: the readers agree on every input, and what they read writes back.
 #include "converter/Conversions.h"
+#include "support/Ansi.h"
 #include "support/Erreur.h"
 
 #include <cmath>
@@ -38,6 +39,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Exiger(!ecrit.empty() && ecrit != "-0" && ecrit.find('.') == std::string::npos);
         const auto relu = EssayerLireNombre(ecrit);
         Exiger(ecrit.find('E') != std::string::npos || (relu && EcrireNombre(*relu) == ecrit));
+    }
+
+    // Taken in as UTF-8 from the clipboard: never longer, and a text that reads keeps its value
+    // when the blanks programs write come in its place (as the no-break space they become).
+    const std::string recu = Utf8VersAnsiApproche(std::string(texte));
+    Exiger(recu.size() <= texte.size());
+    if (essai && texte.find('\xA0') == std::string_view::npos &&
+        texte.find('\x80') == std::string_view::npos) {
+        std::string etroit;
+        for (char c : texte) {
+            etroit += c == ' ' ? std::string("\xE2\x80\xAF") : std::string(1, c);
+        }
+        Exiger(EssayerLireNombre(Utf8VersAnsiApproche(etroit)) == essai);
     }
 
     // The figures never fail loudly, whatever the texts.
