@@ -3,8 +3,8 @@
 back-end with XWayland, a Wayland window (foot) holding the focus, amounts copied with wl-copy.
 Prints the copy-to-taken latency over 20 copies (data-control, the windows on XWayland and on
 Wayland), beside a wl-copy + wl-paste round trip measured in the same run; and, idle over
-20 s, the wake-ups of each of Monvalor's threads and its CPU, beside the same program on a
-private Xvfb in the same run.
+20 s once an amount has been taken, the wake-ups of each of Monvalor's threads and its CPU,
+beside the same program on a private Xvfb in the same run.
 
 usage: bench/mesures_wayland.py PATH_TO_MONVALOR
 """
@@ -112,6 +112,8 @@ def essai(programme, env, travail, nom, plateforme):
             raise SystemExit("the About window did not appear")
         subprocess.run(["swaymsg", '[title="^À propos de Monvalor$"] kill'], env=env,
                        capture_output=True)
+        # The user looks at the converter, then goes back to work in the terminal.
+        time.sleep(1)
         subprocess.run(["swaymsg", '[title="^travail$"] focus'], env=env, capture_output=True)
         time.sleep(0.5)
         mesures = {"latences": latences(env, journal)}
@@ -137,11 +139,9 @@ def essai_x11(programme, travail):
     try:
         time.sleep(2)
         subprocess.run(["xdotool", "key", "Return"], env=env, check=True)
-        # The keyboard elsewhere, as in the Wayland session: no caret blinks.
-        racine = subprocess.run(["xdotool", "search", "--maxdepth", "0", "--name", ""],
-                                env=env, capture_output=True, text=True).stdout.split()
-        if racine:
-            subprocess.run(["xdotool", "windowfocus", racine[0]], env=env)
+        # An amount taken, as in the Wayland session: the window raised and activated.
+        subprocess.run(["xclip", "-selection", "clipboard", "-i"], input=b"12.50", env=env,
+                       check=True)
         time.sleep(2)
         return {"reveils": reveils_sur(prog.pid, 20), "cpu": cpu_sur(prog.pid, 5)}
     finally:

@@ -136,11 +136,13 @@ std::optional<bool> PreparerAffichage() {
     return std::nullopt;
 }
 
+// One copy per graphical session: a Wayland session is known by its Wayland display, whatever
+// platform the windows were started on.
 std::string NomVerrou() {
     std::string nom = "monvalor";
-    QByteArray affichage = qgetenv("DISPLAY");
+    QByteArray affichage = qgetenv("WAYLAND_DISPLAY");
     if (affichage.isEmpty()) {
-        affichage = qgetenv("WAYLAND_DISPLAY");
+        affichage = qgetenv("DISPLAY");
     }
     if (!affichage.isEmpty()) {
         nom += '-';

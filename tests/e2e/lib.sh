@@ -32,6 +32,7 @@ nettoyer() {
         kill "$XVFB_PID" 2>/dev/null || true
         wait "$XVFB_PID" 2>/dev/null || true
     fi
+    # GARDER=1 keeps the work folder (journal, output, compositor logs) for a look afterwards.
     [ -n "${GARDER:-}" ] || rm -rf "$TRAVAIL"
 }
 trap nettoyer EXIT
