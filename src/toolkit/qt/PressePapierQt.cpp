@@ -10,6 +10,8 @@
 #include <QGuiApplication>
 #include <QSocketNotifier>
 
+#include <functional>
+
 namespace monvalor {
 
 namespace {
@@ -71,17 +73,18 @@ std::optional<std::string> PressePapierQt::LireTexte() {
     if (!texte) {
         return std::nullopt;
     }
-    if (RevenuTotDe(*texte) && retours_ >= 1) {
+    const std::size_t empreinte = std::hash<std::string>{}(*texte);
+    if (RevenuTotDe(empreinte) && retours_ >= 1) {
         // Put back by a clipboard manager: left where it is, as an empty clipboard would be.
         vide_.reset();
         texte->clear();
     }
-    dernierLu_ = *texte;
+    dernierLu_ = texte->empty() ? std::nullopt : std::optional<std::size_t>(empreinte);
     return texte;
 }
 
-bool PressePapierQt::RevenuTotDe(const std::string& texte) const {
-    return vide_ && texte == *vide_ &&
+bool PressePapierQt::RevenuTotDe(std::size_t empreinte) const {
+    return vide_ == empreinte &&
            std::chrono::steady_clock::now() - instantVide_ < DelaiRetourApresVidage;
 }
 
@@ -204,8 +207,8 @@ void PressePapierQt::EcrireTexte(const std::string& texte) {
 }
 
 void PressePapierQt::Vider() {
-    if (!dernierLu_.empty()) {
-        retours_ = RevenuTotDe(dernierLu_) ? retours_ + 1 : 0;
+    if (dernierLu_) {
+        retours_ = RevenuTotDe(*dernierLu_) ? retours_ + 1 : 0;
         vide_ = dernierLu_;
         instantVide_ = std::chrono::steady_clock::now();
     }

@@ -14,6 +14,7 @@
 #include <QObject>
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -48,7 +49,7 @@ public:
 
 private:
     std::optional<std::string> Lire();
-    bool RevenuTotDe(const std::string& texte) const;
+    bool RevenuTotDe(std::size_t empreinte) const;
     void Signaler();
     // Handles what our own connection received, and tells the window when it should look.
     void Traiter();
@@ -69,9 +70,10 @@ private:
     // Clipboard managers (KDE's Klipper by default, on X11 and Wayland alike) put back what was
     // emptied at once. The text we last read and emptied, when, and how many times running it
     // came back that soon: a first return may be the user copying it again and is taken, a
-    // second is a manager's, and is left alone, so that it is not taken again and again.
-    std::string dernierLu_;
-    std::optional<std::string> vide_;
+    // second is a manager's, and is left alone, so that it is not taken again and again. Texts
+    // are known by their hash, so that a large one is not held.
+    std::optional<std::size_t> dernierLu_;
+    std::optional<std::size_t> vide_;
     std::chrono::steady_clock::time_point instantVide_;
     int retours_ = 0;
 };
