@@ -3,6 +3,8 @@
 // that serves when it is told to, or never.
 #include "platform/wayland/SelectionWayland.h"
 
+#include "LectureSelection.h"
+
 #include <gtest/gtest.h>
 
 #include <poll.h>
@@ -14,30 +16,11 @@
 #include <thread>
 
 using namespace monvalor;
+using monvalor::test::LireEnAttendant;
 using namespace std::chrono_literals;
 using Horloge = SelectionWayland::Horloge;
 
 namespace {
-
-// Reads as the program does, the event loop waiting on the descriptor; the other connections
-// given are served meanwhile, as other programs' event loops would.
-std::optional<std::string> LireEnAttendant(SelectionWayland& s, std::chrono::milliseconds limite,
-                                           std::initializer_list<SelectionWayland*> autres = {}) {
-    const auto fin = Horloge::now() + limite;
-    while (Horloge::now() < fin) {
-        if (s.AChange()) {
-            if (std::optional<std::string> texte = s.Lire()) {
-                return texte;
-            }
-        }
-        pollfd p{s.Descripteur(), POLLIN, 0};
-        poll(&p, 1, 5);
-        for (SelectionWayland* autre : autres) {
-            autre->Traiter();
-        }
-    }
-    return std::nullopt;
-}
 
 // Puts the bytes on the clipboard with wl-copy, offered as the given type, and waits until the
 // compositor has told the change.

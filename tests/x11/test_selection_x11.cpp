@@ -3,11 +3,12 @@
 // answers ($MONVALOR_MUET).
 #include "platform/x11/SelectionX11.h"
 
+#include "LectureSelection.h"
+
 #include <gtest/gtest.h>
 
 #include <xcb/xcb.h>
 
-#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -22,6 +23,7 @@
 extern char** environ;
 
 using namespace monvalor;
+using monvalor::test::LireEnAttendant;
 using namespace std::chrono_literals;
 using Horloge = SelectionX11::Horloge;
 
@@ -40,22 +42,6 @@ void Copier(SelectionX11& s, const std::string& octets, const char* type = "UTF8
     for (int i = 0; i < 200 && (s.Proprietaire() == avant || s.Proprietaire() == 0); ++i) {
         std::this_thread::sleep_for(10ms);
     }
-}
-
-// Reads as the program does: a read is asked, then the event loop waits for the socket.
-std::optional<std::string> LireEnAttendant(SelectionX11& s, std::chrono::milliseconds limite) {
-    const auto fin = Horloge::now() + limite;
-    while (Horloge::now() < fin) {
-        if (s.AChange()) {
-            if (std::optional<std::string> texte = s.Lire()) {
-                return texte;
-            }
-        }
-        pollfd p{s.Descripteur(), POLLIN, 0};
-        poll(&p, 1, 10);
-        s.Traiter();
-    }
-    return std::nullopt;
 }
 
 class SelectionX11Test : public ::testing::Test {
