@@ -41,7 +41,7 @@ void Dire(const QByteArray& cause) {
     std::fflush(stderr);
 }
 
-// The platform Qt was asked for: PreparerAffichage always names one.
+// The platform Qt was asked for, where there is a display: PreparerAffichage names one then.
 QByteArray PlateformeDemandee() {
     QByteArray nom = qgetenv("QT_QPA_PLATFORM");
     nom.truncate(nom.indexOf(';') < 0 ? nom.size() : nom.indexOf(';'));

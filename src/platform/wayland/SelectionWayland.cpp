@@ -260,14 +260,6 @@ struct SelectionWayland::Connexion {
         return fait;
     }
 
-    Offre* Trouver(wl_proxy* proxy) {
-        for (auto& o : offres) {
-            if (o->proxy == proxy) {
-                return o.get();
-            }
-        }
-        return nullptr;
-    }
     std::unique_ptr<Offre> Retirer(wl_proxy* proxy) {
         for (auto it = offres.begin(); it != offres.end(); ++it) {
             if ((*it)->proxy == proxy) {
@@ -279,6 +271,19 @@ struct SelectionWayland::Connexion {
         return nullptr;
     }
     void Abandonner() { Oublier(lecture.fd); }
+
+    // The clipboard's content is now `nouvelle` (none: no content, or ours): whatever was under
+    // way, ready or offered of the content before goes.
+    void Changer(std::unique_ptr<Offre> nouvelle, bool nous) {
+        Abandonner();
+        pret.reset();
+        if (selection) {
+            Detruire(selection->proxy, OffreDetruire);
+        }
+        selection = std::move(nouvelle);
+        notre = nous;
+        change = true;
+    }
 
     // --- the compositor's events ------------------------------------------------------------
 
@@ -320,18 +325,10 @@ struct SelectionWayland::Connexion {
     }
     static void Selection(void* donnees, wl_proxy*, wl_proxy* proxy) {
         auto& c = *static_cast<Connexion*>(donnees);
-        // What was under way, or ready, belongs to the content before.
-        c.Abandonner();
-        c.pret.reset();
-        if (c.selection) {
-            Detruire(c.selection->proxy, OffreDetruire);
-        }
-        c.selection = proxy != nullptr ? c.Retirer(proxy) : nullptr;
         // The compositor cancels our source before it tells a selection that replaced it: a
         // selection told while our source lives is ours (or one ours is replacing already).
-        c.notre = c.source != nullptr;
+        c.Changer(proxy != nullptr ? c.Retirer(proxy) : nullptr, c.source != nullptr);
         c.connue = true;
-        c.change = true;
         c.regarder = true;
     }
     static void Primaire(void* donnees, wl_proxy*, wl_proxy* proxy) {
@@ -577,10 +574,7 @@ bool SelectionWayland::Ecrire(std::string texte) {
     c.texte = std::move(texte);
     wl_display_flush(c.d);
     // Ours from now on: the compositor handles our request before any later one.
-    c.Abandonner();
-    c.pret.reset();
-    c.notre = true;
-    c.change = true;
+    c.Changer(nullptr, true);
     return true;
 }
 
@@ -592,14 +586,7 @@ bool SelectionWayland::Vider() {
     wl_proxy_marshal_flags(c.appareil, AppareilSelection, nullptr, 1, 0, nullptr);
     wl_display_flush(c.d);
     // Empty from now on: what stood there must not be read again before the compositor says.
-    c.Abandonner();
-    c.pret.reset();
-    if (c.selection) {
-        Detruire(c.selection->proxy, OffreDetruire);
-        c.selection.reset();
-    }
-    c.notre = false;
-    c.change = true;
+    c.Changer(nullptr, false);
     return true;
 }
 

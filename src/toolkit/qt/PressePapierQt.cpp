@@ -51,16 +51,9 @@ PressePapierQt::PressePapierQt() : contexte_(std::make_unique<QObject>()) {
     if (!wayland_ && choix != "qt" && QGuiApplication::platformName() == QLatin1String("xcb")) {
         x11_ = SelectionX11::Ouvrir();
     }
-    int descripteur = -1;
-    if (wayland_) {
-        genre_ = Genre::DataControl;
-        descripteur = wayland_->Descripteur();
-    } else if (x11_) {
-        genre_ = Genre::X11;
-        descripteur = x11_->Descripteur();
-    }
-    if (descripteur >= 0) {
-        veilleur_ = std::make_unique<QSocketNotifier>(descripteur, QSocketNotifier::Read);
+    if (wayland_ || x11_) {
+        veilleur_ = std::make_unique<QSocketNotifier>(
+            wayland_ ? wayland_->Descripteur() : x11_->Descripteur(), QSocketNotifier::Read);
         QObject::connect(veilleur_.get(), &QSocketNotifier::activated, contexte_.get(),
                          [this] { Traiter(); });
     }
@@ -171,7 +164,8 @@ void PressePapierQt::Signaler() {
 void PressePapierQt::SurChangement(std::function<void()> rappel) {
     rappel_ = std::move(rappel);
     QClipboard* cb = QGuiApplication::clipboard();
-    if (!rappel_ || !cb || branche_ || genre_ != Genre::Qt) {
+    // Our own connections tell their changes through the socket notifier.
+    if (!rappel_ || !cb || branche_ || wayland_ || x11_) {
         return;
     }
     branche_ = true;

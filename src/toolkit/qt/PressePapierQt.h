@@ -30,8 +30,6 @@ class SelectionX11;
 
 class PressePapierQt final : public IPressePapier {
 public:
-    enum class Genre { DataControl, X11, Qt };
-
     PressePapierQt();
     ~PressePapierQt() override;
     std::optional<std::string> LireTexte() override;
@@ -40,7 +38,6 @@ public:
     bool PeutAvoirChange() override;
     void SurChangement(std::function<void()> rappel) override;
 
-    Genre Realisation() const { return genre_; }
     // Whether the clipboard holds the text we put there last, which only we can serve.
     bool Possede();
     // Answers the other programs' requests for our text, and nothing else: the program is
@@ -55,7 +52,6 @@ private:
     void Traiter();
     std::uint32_t Proprietaire();
 
-    Genre genre_ = Genre::Qt;
     std::unique_ptr<QObject> contexte_;
     std::unique_ptr<SelectionWayland> wayland_;
     std::unique_ptr<SelectionX11> x11_;
