@@ -105,10 +105,20 @@ a_le_focus() { [ "$(fenetre_sway "$1" | cut -f3)" = 1 ]; }
 est_urgente() { [ "$(fenetre_sway "$1" | cut -f4)" = 1 ]; }
 
 # A Wayland program's window takes the focus, as when the user works in it.
+# It runs a command of its own: the user's shell may be nologin, or unknown without $SHELL.
 ouvrir_foot() {
-    "${COMME[@]}" foot -T travail >/dev/null 2>&1 &
-    PIDS+=("$!")
-    attendre 10 "foot did not take the focus" a_le_focus travail
+    "${COMME[@]}" foot -T travail sleep 3600 >"$TRAVAIL/foot.log" 2>&1 &
+    FOOT_PID=$!
+    PIDS+=("$FOOT_PID")
+    attendre 10 "foot did not take the focus" foot_a_le_focus
+}
+foot_a_le_focus() {
+    a_le_focus travail && return 0
+    kill -0 "$FOOT_PID" 2>/dev/null || {
+        tail -n 5 "$TRAVAIL/foot.log" >&2
+        echec "foot ended"
+    }
+    return 1
 }
 
 # Starts a copy of Monvalor in the session, with the given environment; its pid is in LANCE.
