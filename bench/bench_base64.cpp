@@ -1,7 +1,7 @@
 // Base64 throughput of clsB64 against OpenSSL's block functions, measured in the same run on
 // the same buffers. Figures are MB/s of plain bytes (encoded in, or decoded out), best of
 // several rounds.
-#include "dialogs/clsB64.h"
+#include "support/clsB64.h"
 
 #include <algorithm>
 #include <chrono>

@@ -4,7 +4,7 @@
 // the empty tick, the six conversions alone for the tick that takes an amount.
 #include "converter/Conversions.h"
 #include "converter/frmConvertisseur.h"
-#include "platform/Services.h"
+#include "services/Services.h"
 
 #include <chrono>
 #include <cstdio>

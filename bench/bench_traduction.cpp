@@ -9,7 +9,7 @@
 // objects with the same controls.
 #include "about/frmAbout.h"
 #include "localisation/Traducteur.h"
-#include "platform/Services.h"
+#include "services/Services.h"
 #include "support/INI.h"
 #include "support/TexteSource.h"
 

@@ -2,10 +2,10 @@
 
 #include "about/CleMaj.h"
 #include "about/frmSock.h"
-#include "dialogs/clsB64.h"
+#include "support/clsB64.h"
 #include "localisation/Traducteur.h"
-#include "platform/Services.h"
-#include "platform/Transfert.h"
+#include "services/Services.h"
+#include "http/Transfert.h"
 #include "support/Erreur.h"
 #include "support/Fichier.h"
 #include "support/Fichiers.h"

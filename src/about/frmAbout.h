@@ -2,7 +2,7 @@
 // buttons that close it, start the system information tool and check for an update.
 #pragma once
 
-#include "platform/Formulaire.h"
+#include "forms/Formulaire.h"
 
 #include <cstdint>
 #include <string>

@@ -1,8 +1,8 @@
 #include "about/frmSock.h"
 
 #include "localisation/Traducteur.h"
-#include "platform/Services.h"
-#include "platform/Transfert.h"
+#include "services/Services.h"
+#include "http/Transfert.h"
 #include "support/EcritureSure.h"
 #include "support/Erreur.h"
 #include "support/Fichiers.h"

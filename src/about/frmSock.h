@@ -3,7 +3,7 @@
 // arrive. The file is written whole or not at all.
 #pragma once
 
-#include "platform/Formulaire.h"
+#include "forms/Formulaire.h"
 
 #include <cstdint>
 #include <deque>

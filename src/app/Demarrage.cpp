@@ -2,9 +2,9 @@
 
 #include "converter/Commande.h"
 #include "converter/frmConvertisseur.h"
-#include "platform/InstanceUnique.h"
-#include "platform/Services.h"
-#include "platform/ServicesSysteme.h"
+#include "services/InstanceUnique.h"
+#include "services/Services.h"
+#include "services/ServicesSysteme.h"
 #include "toolkit/qt/ServicesQt.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 #include "about/frmAbout.h"
 #include "converter/Adresses.h"
 #include "converter/Conversions.h"
-#include "platform/Services.h"
+#include "services/Services.h"
 #include "support/Ansi.h"
 #include "support/TexteSource.h"
 

@@ -1,7 +1,7 @@
 // The converter window: nine labelled boxes, the clipboard timer, the start of the program.
 #pragma once
 
-#include "platform/Formulaire.h"
+#include "forms/Formulaire.h"
 
 #include <string>
 #include <string_view>

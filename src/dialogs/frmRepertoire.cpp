@@ -1,7 +1,7 @@
 #include "dialogs/frmRepertoire.h"
 
 #include "localisation/Traducteur.h"
-#include "platform/Services.h"
+#include "services/Services.h"
 #include "support/Erreur.h"
 #include "support/TexteSource.h"
 

@@ -3,7 +3,7 @@
 // reads the chosen folder back from Repertoire, empty when the user gave up.
 #pragma once
 
-#include "platform/Formulaire.h"
+#include "forms/Formulaire.h"
 
 #include <string>
 #include <string_view>

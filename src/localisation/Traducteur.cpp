@@ -1,7 +1,7 @@
 #include "localisation/Traducteur.h"
 
-#include "platform/Formulaire.h"
-#include "platform/Services.h"
+#include "forms/Formulaire.h"
+#include "services/Services.h"
 #include "support/Ansi.h"
 #include "support/Fichiers.h"
 #include "support/INI.h"

@@ -1,6 +1,6 @@
 #include "support/Chaines.h"
 
-#include "dialogs/clsB64.h"
+#include "support/clsB64.h"
 #include "support/Erreur.h"
 
 #include <algorithm>

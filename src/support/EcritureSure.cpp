@@ -1,6 +1,6 @@
 #include "support/EcritureSure.h"
 
-#include "platform/FichiersSysteme.h"
+#include "services/FichiersSysteme.h"
 #include "support/Erreur.h"
 
 #include <cerrno>

@@ -1,7 +1,7 @@
 #include "support/Fichier.h"
 
-#include "platform/FichiersSysteme.h"
-#include "platform/Services.h"
+#include "services/FichiersSysteme.h"
+#include "services/Services.h"
 #include "support/Chaines.h"
 #include "support/EcritureSure.h"
 #include "support/Erreur.h"

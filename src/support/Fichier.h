@@ -3,7 +3,7 @@
 // Texts are Windows-1252 bytes as they lie in the file; a line ends with CR or CR LF.
 #pragma once
 
-#include "dialogs/OpenSaveDlg.h"
+#include "support/OpenSaveDlg.h"
 #include "support/Arr.h"
 #include "support/Variant.h"
 

@@ -1,6 +1,6 @@
 #include "support/Fichiers.h"
 
-#include "platform/Services.h"
+#include "services/Services.h"
 #include "support/Ansi.h"
 #include "support/Erreur.h"
 

@@ -2,7 +2,7 @@
 // they become native paths only when handed to the operating system (CheminSysteme).
 #pragma once
 
-#include "platform/FichiersSysteme.h"
+#include "services/FichiersSysteme.h"
 
 #include <cstdint>
 #include <filesystem>

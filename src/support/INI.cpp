@@ -1,6 +1,6 @@
 #include "support/INI.h"
 
-#include "platform/Services.h"
+#include "services/Services.h"
 #include "support/Chaines.h"
 #include "support/Erreur.h"
 #include "support/ProfilIni.h"

@@ -1,6 +1,6 @@
 #include "support/ProfilIni.h"
 
-#include "platform/FichiersSysteme.h"
+#include "services/FichiersSysteme.h"
 #include "support/Ansi.h"
 #include "support/Chaines.h"
 #include "support/EcritureSure.h"

@@ -3,7 +3,7 @@
 // own file beside main(). The tests themselves are written once.
 #pragma once
 
-#include "platform/Transfert.h"
+#include "http/Transfert.h"
 
 #include <chrono>
 #include <functional>

@@ -2,7 +2,7 @@
 // who may write where, and a cap on the size of the files the process writes.
 #pragma once
 
-#include "platform/FichiersSysteme.h"
+#include "services/FichiersSysteme.h"
 
 #include <cstdint>
 #include <cstdlib>

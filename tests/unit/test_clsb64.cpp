@@ -1,4 +1,4 @@
-#include "dialogs/clsB64.h"
+#include "support/clsB64.h"
 #include "support/Erreur.h"
 
 #include "DossierTemporaire.h"

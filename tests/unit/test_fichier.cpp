@@ -2,7 +2,7 @@
 #include "ErreurLevee.h"
 #include "Systeme.h"
 
-#include "platform/Services.h"
+#include "services/Services.h"
 #include "support/Erreur.h"
 #include "support/Fichier.h"
 #include "support/Fichiers.h"

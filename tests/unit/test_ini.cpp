@@ -1,7 +1,7 @@
 #include "DossierTemporaire.h"
 #include "ErreurLevee.h"
 
-#include "platform/Services.h"
+#include "services/Services.h"
 #include "support/Erreur.h"
 #include "support/INI.h"
 #include "support/ProfilIni.h"

@@ -1,6 +1,6 @@
 // The update check over the transfer double: the version file, the question, the download, the
 // signature, and every way it stops without starting anything.
-#include "platform/FichiersSysteme.h"
+#include "services/FichiersSysteme.h"
 #include "support/Chaines.h"
 
 #include "Doubles.h"

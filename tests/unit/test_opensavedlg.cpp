@@ -1,6 +1,6 @@
 // The file chooser class over a scripted dialog: what the dialog receives, what a choice or a
 // cancel leaves in the properties.
-#include "dialogs/OpenSaveDlg.h"
+#include "support/OpenSaveDlg.h"
 #include "support/TexteSource.h"
 
 #include "Doubles.h"

@@ -1,7 +1,7 @@
 // The registry of Linux: only the system information tool's path is there, found on the PATH.
 // Windows has a registry of its own.
 #ifndef _WIN32
-#include "platform/Services.h"
+#include "services/Services.h"
 #include "platform/posix/RegistrePosix.h"
 
 #include "DossierTemporaire.h"

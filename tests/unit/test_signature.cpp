@@ -1,7 +1,7 @@
 // The updates' signature check against keys and signatures that OpenSSL made for this run:
 // only the P-256 key that signed these very bytes passes, and only with a signature in strict
 // DER.
-#include "platform/Signature.h"
+#include "services/Signature.h"
 
 #include "DossierTemporaire.h"
 

@@ -1,6 +1,6 @@
 // The drive list's choice and refresh, the French order of names, and the Linux drives: the
 // mount table read, the folders of a real folder, the errors of those that cannot be read.
-#include "platform/ListesFichiers.h"
+#include "forms/ListesFichiers.h"
 
 #include "Doubles.h"
 #include "ErreurLevee.h"

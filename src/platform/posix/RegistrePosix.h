@@ -2,7 +2,7 @@
 // the system information tool is: it answers with the first such tool found on the PATH.
 #pragma once
 
-#include "platform/Services.h"
+#include "services/Services.h"
 
 #include <array>
 #include <optional>

@@ -1,7 +1,7 @@
-#include "platform/ServicesSysteme.h"
+#include "services/ServicesSysteme.h"
 
-#include "platform/Services.h"
-#include "platform/Signature.h"
+#include "services/Services.h"
+#include "services/Signature.h"
 #include "platform/posix/RegistrePosix.h"
 #include "platform/posix/VolumesPosix.h"
 

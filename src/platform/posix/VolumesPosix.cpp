@@ -1,6 +1,6 @@
 #include "platform/posix/VolumesPosix.h"
 
-#include "platform/ListesFichiers.h"
+#include "forms/ListesFichiers.h"
 #include "support/Ansi.h"
 #include "support/TexteSource.h"
 

@@ -2,7 +2,7 @@
 // home folder, and the removable, network and other disk mounts that a user would pick.
 #pragma once
 
-#include "platform/Services.h"
+#include "services/Services.h"
 #include "support/Erreur.h"
 
 #include <string>

@@ -1,4 +1,4 @@
-#include "platform/FichiersSysteme.h"
+#include "services/FichiersSysteme.h"
 
 #include "support/Ansi.h"
 

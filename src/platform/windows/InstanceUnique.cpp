@@ -1,4 +1,4 @@
-#include "platform/InstanceUnique.h"
+#include "services/InstanceUnique.h"
 
 #include <windows.h>
 

@@ -2,7 +2,7 @@
 // ANSI code page, as the callers expect.
 #pragma once
 
-#include "platform/Services.h"
+#include "services/Services.h"
 
 #include <cstdint>
 #include <optional>

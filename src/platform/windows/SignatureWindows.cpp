@@ -1,4 +1,4 @@
-#include "platform/Signature.h"
+#include "services/Signature.h"
 
 #include <windows.h>
 

@@ -3,7 +3,7 @@
 // exactly.
 #pragma once
 
-#include "platform/Services.h"
+#include "services/Services.h"
 #include "support/Erreur.h"
 
 #include <cstdint>

@@ -2,7 +2,7 @@
 // is made of plain functions, so that it is tested without anyone answering a dialog.
 #pragma once
 
-#include "platform/Services.h"
+#include "services/Services.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "toolkit/qt/FormeQt.h"
 
-#include "platform/ListesFichiers.h"
+#include "forms/ListesFichiers.h"
 #include "support/Erreur.h"
 #include "toolkit/qt/TexteQt.h"
 

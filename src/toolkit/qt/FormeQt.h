@@ -2,7 +2,7 @@
 // form's events to its window object.
 #pragma once
 
-#include "platform/Formulaire.h"
+#include "forms/Formulaire.h"
 
 #include <QFont>
 #include <QPointer>

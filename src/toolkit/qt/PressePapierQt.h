@@ -9,7 +9,7 @@
 // MONVALOR_PRESSE_PAPIER=x11 or =qt sets data-control, or both connections of ours, aside.
 #pragma once
 
-#include "platform/Services.h"
+#include "services/Services.h"
 
 #include <QObject>
 

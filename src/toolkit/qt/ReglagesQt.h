@@ -3,7 +3,7 @@
 // side and Unicode in the store.
 #pragma once
 
-#include "platform/Services.h"
+#include "services/Services.h"
 
 #include <QString>
 #include <memory>

@@ -1,7 +1,7 @@
 // The Qt realisations of the platform services, installed by the program at start.
 #pragma once
 
-#include "platform/Services.h"
+#include "services/Services.h"
 
 class QTranslator;
 

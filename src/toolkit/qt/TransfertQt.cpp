@@ -1,6 +1,6 @@
 #include "toolkit/qt/TransfertQt.h"
 
-#include "platform/TextesTransfert.h"
+#include "http/TextesTransfert.h"
 #include "support/Erreur.h"
 #include "toolkit/qt/TexteQt.h"
 

@@ -16,7 +16,7 @@
 // stopped). After a failure or a stop, nothing of the body is handed out.
 #pragma once
 
-#include "platform/Transfert.h"
+#include "http/Transfert.h"
 
 #include <QDateTime>
 #include <QList>

@@ -3,7 +3,7 @@
 // plain functions, so that it is tested without anyone answering a dialog.
 #pragma once
 
-#include "platform/Services.h"
+#include "services/Services.h"
 
 #include <windows.h>
 

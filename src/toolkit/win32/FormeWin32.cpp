@@ -1,6 +1,6 @@
 #include "toolkit/win32/FormeWin32.h"
 
-#include "platform/ListesFichiers.h"
+#include "forms/ListesFichiers.h"
 #include "support/Ansi.h"
 #include "support/Erreur.h"
 

@@ -2,7 +2,7 @@
 // system's own controls and routes the form's events to its window object.
 #pragma once
 
-#include "platform/Formulaire.h"
+#include "forms/Formulaire.h"
 
 #include <windows.h>
 

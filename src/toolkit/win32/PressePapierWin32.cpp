@@ -1,6 +1,6 @@
 #include "toolkit/win32/PressePapierWin32.h"
 
-#include "platform/Formulaire.h"
+#include "forms/Formulaire.h"
 #include "support/Ansi.h"
 #include "support/Erreur.h"
 

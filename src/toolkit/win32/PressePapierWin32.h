@@ -2,7 +2,7 @@
 // system's UTF-16 ones that the Win32 services share.
 #pragma once
 
-#include "platform/Services.h"
+#include "services/Services.h"
 
 #include <windows.h>
 

@@ -3,7 +3,7 @@
 // value per key. Names and values are Windows-1252 on the core's side, UTF-16 in the registry.
 #pragma once
 
-#include "platform/Services.h"
+#include "services/Services.h"
 
 #include <string>
 

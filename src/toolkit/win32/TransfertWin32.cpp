@@ -1,6 +1,6 @@
 #include "toolkit/win32/TransfertWin32.h"
 
-#include "platform/TextesTransfert.h"
+#include "http/TextesTransfert.h"
 #include "support/Erreur.h"
 #include "toolkit/win32/ServicesWin32.h"
 

@@ -17,7 +17,7 @@
 // stop, nothing of the body is handed out.
 #pragma once
 
-#include "platform/Transfert.h"
+#include "http/Transfert.h"
 
 #include <windows.h>
 

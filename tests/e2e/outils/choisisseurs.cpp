@@ -2,10 +2,10 @@
 // "name=value" line each, in UTF-8:
 //   choisisseurs repertoire [START]
 //   choisisseurs ouvrir|enregistrer TITLE FILTER FILTER_INDEX START_FOLDER NAME DEFAULT_EXT
-#include "dialogs/OpenSaveDlg.h"
+#include "support/OpenSaveDlg.h"
 #include "dialogs/frmRepertoire.h"
-#include "platform/Services.h"
-#include "platform/ServicesSysteme.h"
+#include "services/Services.h"
+#include "services/ServicesSysteme.h"
 #include "support/Ansi.h"
 #include "toolkit/qt/ServicesQt.h"
 

@@ -1,6 +1,6 @@
-#include "platform/ListesFichiers.h"
+#include "forms/ListesFichiers.h"
 
-#include "platform/FichiersSysteme.h"
+#include "services/FichiersSysteme.h"
 #include "support/Erreur.h"
 #include "support/Fichiers.h"
 

@@ -4,7 +4,7 @@
 // through the small view below, and receives the form's events through Evenement.
 #pragma once
 
-#include "platform/Conception.h"
+#include "forms/Conception.h"
 
 #include <memory>
 #include <string>

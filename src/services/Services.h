@@ -4,7 +4,7 @@
 // the core; the implementations convert at their edge.
 #pragma once
 
-#include "platform/NumerosFichiers.h"
+#include "services/NumerosFichiers.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "platform/NumerosFichiers.h"
+#include "services/NumerosFichiers.h"
 
 #include "support/Erreur.h"
 

@@ -1,7 +1,7 @@
-#include "platform/Services.h"
+#include "services/Services.h"
 
-#include "platform/FormulaireMemoire.h"
-#include "platform/Transfert.h"
+#include "forms/FormulaireMemoire.h"
+#include "http/Transfert.h"
 #include "support/Erreur.h"
 #include "support/TexteSource.h"
 

@@ -1,5 +1,5 @@
 // Window tests run on Qt's offscreen platform with one application object for the whole run.
-#include "platform/Services.h"
+#include "services/Services.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>

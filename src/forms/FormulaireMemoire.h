@@ -3,8 +3,8 @@
 // form would, raise the same events, and let a caller act as the user would.
 #pragma once
 
-#include "platform/Formulaire.h"
-#include "platform/ListesFichiers.h"
+#include "forms/Formulaire.h"
+#include "forms/ListesFichiers.h"
 
 #include <functional>
 #include <string>

@@ -1,6 +1,6 @@
-#include "dialogs/OpenSaveDlg.h"
+#include "support/OpenSaveDlg.h"
 
-#include "platform/Services.h"
+#include "services/Services.h"
 #include "support/Erreur.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
-#include "platform/Formulaire.h"
+#include "forms/Formulaire.h"
 
-#include "platform/Services.h"
+#include "services/Services.h"
 
 namespace monvalor {
 

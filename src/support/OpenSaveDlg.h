@@ -30,7 +30,7 @@ public:
     void MaxFileSize(std::int16_t v) { MaxFileSize_ = v; }
     const std::string& InitDir() const { return InitDir_; }
     void InitDir(const std::string& v) { InitDir_ = v; }
-    // The dialog's option bits (Ofn... in platform/Services.h), passed through as they are.
+    // The dialog's option bits (Ofn... in services/Services.h), passed through as they are.
     std::int32_t Flags() const { return Flags_; }
     void Flags(std::int32_t v) { Flags_ = v; }
     // Descriptions and patterns alternating, separated by "|"; read back less at most two

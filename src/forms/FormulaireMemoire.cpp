@@ -1,4 +1,4 @@
-#include "platform/FormulaireMemoire.h"
+#include "forms/FormulaireMemoire.h"
 
 #include "support/Erreur.h"
 

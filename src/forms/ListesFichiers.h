@@ -2,7 +2,7 @@
 // moves. Every face draws them from these; the file system behind them is the volumes service.
 #pragma once
 
-#include "platform/Services.h"
+#include "services/Services.h"
 
 #include <cstddef>
 #include <functional>

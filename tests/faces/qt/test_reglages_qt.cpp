@@ -1,6 +1,6 @@
 #include "ErreurLevee.h"
 
-#include "platform/Services.h"
+#include "services/Services.h"
 #include "support/Erreur.h"
 #include "support/TexteSource.h"
 #include "toolkit/qt/ReglagesQt.h"

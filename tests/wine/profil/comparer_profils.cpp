@@ -8,7 +8,7 @@
 #include "Corpus.h"
 #include "DossierTemporaire.h"
 
-#include "platform/Services.h"
+#include "services/Services.h"
 #include "support/ProfilIni.h"
 
 #include <windows.h>
