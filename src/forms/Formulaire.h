@@ -164,11 +164,11 @@ template <typename F> void SansErreurNonTraitee(F&& gestionnaire) noexcept {
     } catch (const Erreur& e) {
         SignalerErreurFatale(e.Description());
     } catch (const std::bad_alloc&) {
-        SignalerErreurFatale(DescriptionErreur(7));
+        SignalerErreurFatale(DescriptionErreur(ErrMemoire));
     } catch (const std::exception& e) {
         SignalerErreurFatale(e.what());
     } catch (...) {
-        SignalerErreurFatale(DescriptionErreur(0));
+        SignalerErreurFatale(DescriptionErreur(ErrIndefinie));
     }
 }
 

@@ -226,7 +226,7 @@ void ActionSurListe(const std::function<void()>& action) noexcept {
         }
     } catch (...) {
         try {
-            Plateforme().boiteMessage->Afficher(DescriptionErreur(0), MsgExclamation,
+            Plateforme().boiteMessage->Afficher(DescriptionErreur(ErrIndefinie), MsgExclamation,
                                                 std::string());
         } catch (...) {
         }

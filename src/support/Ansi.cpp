@@ -118,4 +118,50 @@ std::string DecoderFichierTexte(std::string_view octets, bool* etaitUtf8, bool* 
     return std::string(octets);
 }
 
+std::wstring LargeDepuisAnsi(std::string_view ansi) {
+    std::wstring large(ansi.size(), L'\0');
+    for (std::size_t i = 0; i < ansi.size(); ++i) {
+        large[i] = static_cast<wchar_t>(CodeUnicode(static_cast<unsigned char>(ansi[i])));
+    }
+    return large;
+}
+
+namespace {
+
+// The code point of the character at `i`, moving past it; a surrogate pair gives a code point
+// beyond the first plane.
+char32_t LireLarge(std::wstring_view large, std::size_t& i) {
+    const auto unite = static_cast<char32_t>(large[i++]);
+    if (unite >= 0xD800 && unite <= 0xDBFF && i < large.size() &&
+        static_cast<char32_t>(large[i]) >= 0xDC00 && static_cast<char32_t>(large[i]) <= 0xDFFF) {
+        ++i;
+        return 0x10000;
+    }
+    return unite;
+}
+
+} // namespace
+
+std::string AnsiDepuisLarge(std::wstring_view large) {
+    std::string ansi;
+    ansi.reserve(large.size());
+    for (std::size_t i = 0; i < large.size();) {
+        ansi.push_back(OctetAnsiApproche(LireLarge(large, i)));
+    }
+    return ansi;
+}
+
+std::optional<std::string> AnsiExactDepuisLarge(std::wstring_view large) {
+    std::string ansi;
+    ansi.reserve(large.size());
+    for (std::size_t i = 0; i < large.size();) {
+        const int octet = OctetAnsi(LireLarge(large, i));
+        if (octet < 0) {
+            return std::nullopt;
+        }
+        ansi.push_back(static_cast<char>(octet));
+    }
+    return ansi;
+}
+
 } // namespace monvalor

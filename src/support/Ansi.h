@@ -105,6 +105,17 @@ constexpr bool LireUtf8(std::string_view s, std::size_t& i, char32_t& c) {
     return true;
 }
 
+// Windows-1252 bytes as wide characters (UTF-16 on Windows), one unit per byte: exact.
+std::wstring LargeDepuisAnsi(std::string_view ansi);
+
+// Wide characters (UTF-16 on Windows) as OctetAnsiApproche gives each character; a pair of
+// surrogates (beyond the first plane, which Windows-1252 never holds) and a lone one give '?'.
+std::string AnsiDepuisLarge(std::wstring_view large);
+
+// The same, exactly: nullopt when a character has no Windows-1252 byte (a path that could only
+// be handed back as some other path).
+std::optional<std::string> AnsiExactDepuisLarge(std::wstring_view large);
+
 // True when the bytes are valid UTF-8 and hold at least one multi-byte sequence, the sign that
 // a file was saved as UTF-8 rather than Windows-1252.
 bool ResembleUtf8(std::string_view octets);

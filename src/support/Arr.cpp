@@ -35,9 +35,9 @@ void Arr::Reserver(std::int32_t index) {
     try {
         items_.resize(taille);
     } catch (const std::bad_alloc&) {
-        throw Erreur(7);
+        throw Erreur(ErrMemoire);
     } catch (const std::length_error&) {
-        throw Erreur(7);
+        throw Erreur(ErrMemoire);
     }
 }
 
@@ -52,9 +52,9 @@ void Arr::Remplir(std::int64_t debut, std::int64_t sup, std::vector<Variant> val
             items.reserve(static_cast<std::size_t>(debut - 1) + valeurs.size());
             items.resize(static_cast<std::size_t>(debut - 1));
         } catch (const std::bad_alloc&) {
-            throw Erreur(7);
+            throw Erreur(ErrMemoire);
         } catch (const std::length_error&) {
-            throw Erreur(7);
+            throw Erreur(ErrMemoire);
         }
         std::move(valeurs.begin(), valeurs.end(), std::back_inserter(items));
     }
@@ -95,7 +95,7 @@ Arr Arr::Clone() const {
     try {
         copie.items_.assign(items_.begin(), items_.begin() + static_cast<std::ptrdiff_t>(n));
     } catch (const std::bad_alloc&) {
-        throw Erreur(7);
+        throw Erreur(ErrMemoire);
     }
     return copie;
 }
@@ -171,7 +171,7 @@ std::string Arr::ToString() const {
             texte += "\r\n";
         }
     } catch (const std::bad_alloc&) {
-        throw Erreur(7);
+        throw Erreur(ErrMemoire);
     }
     return texte;
 }

@@ -4,47 +4,46 @@
 
 namespace monvalor {
 
+namespace {
+
+struct ErreurConnue {
+    NumeroErreur numero;
+    std::string_view description; // Windows-1252
+};
+
+constexpr auto kGenerique = u8"Erreur définie par l'application ou par l'objet"_ansi;
+
+constexpr ErreurConnue kErreurs[] = {
+    {ErrIndefinie, kGenerique},
+    {ErrArgument, u8"Argument ou appel de procédure incorrect"_ansi},
+    {ErrDepassement, u8"Dépassement de capacité"_ansi},
+    {ErrMemoire, u8"Mémoire insuffisante"_ansi},
+    {ErrIndice, u8"L'indice n'appartient pas à la sélection"_ansi},
+    {ErrDivision, u8"Division par zéro"_ansi},
+    {ErrType, u8"Incompatibilité de type"_ansi},
+    {ErrNomFichier, u8"Nom ou numéro de fichier incorrect"_ansi},
+    {ErrFichierIntrouvable, "Fichier introuvable"},
+    {ErrFichierOuvert, u8"Fichier déjà ouvert"_ansi},
+    {ErrEntreeSortie, u8"Erreur d'entrée/sortie de périphérique"_ansi},
+    {ErrFinFichier, "Fin de fichier"},
+    {ErrTropDeFichiers, "Trop de fichiers"},
+    {ErrPeripherique, u8"Périphérique non disponible"_ansi},
+    {ErrPermission, u8"Permission refusée"_ansi},
+    {ErrAccesChemin, u8"Erreur d'accès chemin/fichier"_ansi},
+    {ErrCheminIntrouvable, u8"Chemin d'accès introuvable"_ansi},
+    {ErrObjetNonDefini, u8"Variable objet ou variable de bloc With non définie"_ansi},
+    {ErrValeurPropriete, u8"Valeur de propriété non valide"_ansi},
+};
+
+} // namespace
+
 std::string DescriptionErreur(int numero) {
-    switch (numero) {
-    case 5:
-        return std::string(u8"Argument ou appel de procédure incorrect"_ansi);
-    case 6:
-        return std::string(u8"Dépassement de capacité"_ansi);
-    case 7:
-        return std::string(u8"Mémoire insuffisante"_ansi);
-    case 9:
-        return std::string(u8"L'indice n'appartient pas à la sélection"_ansi);
-    case 11:
-        return std::string(u8"Division par zéro"_ansi);
-    case 13:
-        return std::string(u8"Incompatibilité de type"_ansi);
-    case 52:
-        return std::string(u8"Nom ou numéro de fichier incorrect"_ansi);
-    case 53:
-        return "Fichier introuvable";
-    case 55:
-        return std::string(u8"Fichier déjà ouvert"_ansi);
-    case 57:
-        return std::string(u8"Erreur d'entrée/sortie de périphérique"_ansi);
-    case 62:
-        return "Fin de fichier";
-    case 67:
-        return "Trop de fichiers";
-    case 68:
-        return std::string(u8"Périphérique non disponible"_ansi);
-    case 70:
-        return std::string(u8"Permission refusée"_ansi);
-    case 75:
-        return std::string(u8"Erreur d'accès chemin/fichier"_ansi);
-    case 76:
-        return std::string(u8"Chemin d'accès introuvable"_ansi);
-    case 91:
-        return std::string(u8"Variable objet ou variable de bloc With non définie"_ansi);
-    case 380:
-        return std::string(u8"Valeur de propriété non valide"_ansi);
-    default:
-        return std::string(u8"Erreur définie par l'application ou par l'objet"_ansi);
+    for (const ErreurConnue& e : kErreurs) {
+        if (e.numero == numero) {
+            return std::string(e.description);
+        }
     }
+    return std::string(kGenerique);
 }
 
 Erreur::Erreur(int numero) : Erreur(numero, DescriptionErreur(numero)) {}

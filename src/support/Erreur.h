@@ -8,16 +8,20 @@
 
 namespace monvalor {
 
-// The error numbers the program raises.
+// The error numbers the program raises; their French descriptions are in one table beside
+// DescriptionErreur.
 enum NumeroErreur : int {
+    ErrIndefinie = 0,   // an error without a number of its own (the generic description)
     ErrArgument = 5,    // invalid procedure call or argument
     ErrDepassement = 6, // overflow
+    ErrMemoire = 7,     // out of memory
     ErrIndice = 9,      // subscript out of range
     ErrDivision = 11,   // division by zero
     ErrType = 13,       // type mismatch
     ErrNomFichier = 52, // bad file name or number
     ErrFichierIntrouvable = 53,
     ErrFichierOuvert = 55,
+    ErrEntreeSortie = 57, // device I/O error
     ErrFinFichier = 62,
     ErrTropDeFichiers = 67,
     ErrPeripherique = 68, // device unavailable: a drive that is not ready

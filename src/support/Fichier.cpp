@@ -133,7 +133,7 @@ template <class F> void PourChaqueLigne(std::ifstream& entree, F&& ligne) {
         }
     }
     if (entree.bad()) {
-        throw Erreur(57);
+        throw Erreur(ErrEntreeSortie);
     }
     if (commencee) {
         ligne(std::move(courante));
@@ -181,9 +181,9 @@ template <class F> decltype(auto) SansManque(F&& f) {
     try {
         return f();
     } catch (const std::bad_alloc&) {
-        throw Erreur(7);
+        throw Erreur(ErrMemoire);
     } catch (const std::length_error&) {
-        throw Erreur(7);
+        throw Erreur(ErrMemoire);
     }
 }
 

@@ -24,6 +24,33 @@ TEST(Ansi, RejectsWhatWindows1252CannotHold) {
     }
 }
 
+// The wide texts of the Win32 face: exact from Windows-1252; back, a surrogate pair is one
+// character, the blanks of number formatting are the no-break space, and the exact form
+// refuses what has no byte.
+TEST(Ansi, WideTextsBothWays) {
+    std::string tous;
+    for (int c = 1; c < 256; ++c) {
+        tous.push_back(static_cast<char>(c));
+    }
+    EXPECT_EQ(AnsiExactDepuisLarge(LargeDepuisAnsi(tous)), tous);
+    EXPECT_EQ(AnsiDepuisLarge(LargeDepuisAnsi(tous)), tous);
+    EXPECT_EQ(LargeDepuisAnsi(u8"€é"_ansi), L"\u20AC\u00E9");
+    const std::wstring paire = {wchar_t(0xD83D), wchar_t(0xDE00), L'x'};
+    const std::wstring seule = {wchar_t(0xDE00), L'x', wchar_t(0xD83D)};
+    const std::pair<std::wstring, std::string> approches[] = {
+        {L"1\u202F234,56\u00A0\u20AC", "1\xA0"
+                                       "234,56\xA0\x80"},
+        {L"\u22125\u2009\u2007", "-5\xA0\xA0"},
+        {L"C:\\\u4E2D", "C:\\?"},
+        {paire, "?x"},
+        {seule, "?x?"},
+    };
+    for (const auto& [large, ansi] : approches) {
+        EXPECT_EQ(AnsiDepuisLarge(large), ansi);
+        EXPECT_EQ(AnsiExactDepuisLarge(large), std::nullopt);
+    }
+}
+
 TEST(Ansi, DecodesFilesSavedEitherWay) {
     const std::string bom = "\xEF\xBB\xBF";
     bool utf8 = false, avaitBom = true;

@@ -1,9 +1,9 @@
 #include "services/ServicesSysteme.h"
 
-#include "services/Services.h"
-#include "services/Signature.h"
 #include "platform/windows/RegistreWindows.h"
 #include "platform/windows/VolumesWindows.h"
+#include "services/Services.h"
+#include "services/Signature.h"
 
 #include <windows.h>
 

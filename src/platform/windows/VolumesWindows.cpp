@@ -14,30 +14,6 @@ namespace monvalor {
 
 namespace {
 
-// Windows-1252 to UTF-16 is exact; the other way round fails on a character the core cannot
-// hold, because such a name could only be handed back as some other path.
-std::wstring Large(std::string_view ansi) {
-    std::wstring large;
-    large.reserve(ansi.size());
-    for (char c : ansi) {
-        large.push_back(static_cast<wchar_t>(CodeUnicode(static_cast<unsigned char>(c))));
-    }
-    return large;
-}
-
-std::optional<std::string> Ansi(std::wstring_view large) {
-    std::string ansi;
-    ansi.reserve(large.size());
-    for (wchar_t c : large) {
-        const int octet = OctetAnsi(static_cast<char32_t>(c));
-        if (octet < 0) {
-            return std::nullopt;
-        }
-        ansi.push_back(static_cast<char>(octet));
-    }
-    return ansi;
-}
-
 // A drive with no disk in it must answer with an error, not with the system's "insert a disk"
 // box in front of the user.
 class SansBoiteErreurCritique {
@@ -280,7 +256,7 @@ std::string VolumesWindows::RepertoireCourant() {
         }
         if (n < tampon.size()) {
             tampon.resize(n);
-            if (auto chemin = Ansi(tampon)) {
+            if (auto chemin = AnsiExactDepuisLarge(tampon)) {
                 return *chemin;
             }
             break;
@@ -291,7 +267,8 @@ std::string VolumesWindows::RepertoireCourant() {
     wchar_t profil[MAX_PATH + 1] = {};
     const DWORD n = GetEnvironmentVariableW(L"USERPROFILE", profil, MAX_PATH + 1);
     if (n > 0 && n <= MAX_PATH) {
-        if (auto chemin = Ansi(std::wstring_view(profil, n)); chemin && EstAbsolu(*chemin)) {
+        if (auto chemin = AnsiExactDepuisLarge(std::wstring_view(profil, n));
+            chemin && EstAbsolu(*chemin)) {
             return *chemin;
         }
     }
@@ -316,7 +293,7 @@ std::vector<std::string> VolumesWindows::SousDossiers(const std::string& dossier
         throw EchecDossierWindows(ERROR_INVALID_NAME, dossier, racine);
     }
     const SansBoiteErreurCritique garde;
-    std::wstring motif = Large(dossier);
+    std::wstring motif = LargeDepuisAnsi(dossier);
     if (motif.back() != L'\\' && motif.back() != L'/') {
         motif.push_back(L'\\');
     }
@@ -326,7 +303,7 @@ std::vector<std::string> VolumesWindows::SousDossiers(const std::string& dossier
     if (recherche.Handle() == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
         // Only a drive's root can hold nothing at all, not even "." and "..".
-        const DWORD attributs = GetFileAttributesW(Large(dossier).c_str());
+        const DWORD attributs = GetFileAttributesW(LargeDepuisAnsi(dossier).c_str());
         if (code == ERROR_FILE_NOT_FOUND && attributs != INVALID_FILE_ATTRIBUTES &&
             (attributs & FILE_ATTRIBUTE_DIRECTORY) != 0) {
             return {};
@@ -341,7 +318,7 @@ std::vector<std::string> VolumesWindows::SousDossiers(const std::string& dossier
             nom == L"." || nom == L"..") {
             continue;
         }
-        if (auto ansi = Ansi(nom)) {
+        if (auto ansi = AnsiExactDepuisLarge(nom)) {
             noms.push_back(std::move(*ansi));
         }
     } while (FindNextFileW(recherche.Handle(), &entree));

@@ -64,7 +64,7 @@ std::vector<std::wstring> FamillesPolice(std::string_view face) {
     if (face == "Times New Roman") {
         return {L"Times New Roman", L"Liberation Serif", L"DejaVu Serif"};
     }
-    return {VersLarge(face), L"Tahoma", L"Liberation Sans", L"Arial", L"DejaVu Sans"};
+    return {LargeDepuisAnsi(face), L"Tahoma", L"Liberation Sans", L"Arial", L"DejaVu Sans"};
 }
 
 namespace {
@@ -131,32 +131,6 @@ void EnregistrerClasse(WNDPROC procedure) {
 
 } // namespace
 
-std::wstring VersLarge(std::string_view ansi) {
-    std::wstring large;
-    large.reserve(ansi.size());
-    for (char c : ansi) {
-        large.push_back(static_cast<wchar_t>(CodeUnicode(static_cast<unsigned char>(c))));
-    }
-    return large;
-}
-
-std::string DepuisLarge(std::wstring_view large) {
-    std::string ansi;
-    ansi.reserve(large.size());
-    for (std::size_t i = 0; i < large.size(); ++i) {
-        const auto u = static_cast<char32_t>(large[i]);
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < large.size() && large[i + 1] >= 0xDC00 &&
-            large[i + 1] <= 0xDFFF) {
-            ++i; // one character, which Windows-1252 lacks
-            ansi.push_back('?');
-            continue;
-        }
-        const int octet = OctetAnsi(u);
-        ansi.push_back(octet < 0 ? '?' : static_cast<char>(octet));
-    }
-    return ansi;
-}
-
 bool TraiterMessageDialogue(MSG& message) {
     HWND racine = message.hwnd != nullptr ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
     wchar_t classe[64] = {};
@@ -208,7 +182,7 @@ public:
         if (!AUnTexte(conception_.genre)) {
             ProprieteAbsente();
         }
-        return DepuisLarge(TexteFenetre(h));
+        return AnsiDepuisLarge(TexteFenetre(h));
     }
 
     void DefinirTexte(const std::string& texte) override {
@@ -225,9 +199,9 @@ public:
             ProprieteAbsente();
         }
         const std::wstring large =
-            VersLarge(conception_.genre == Genre::ZoneTexte && conception_.retourLigne
-                          ? FinsDeLigneWindows(texte)
-                          : texte);
+            LargeDepuisAnsi(conception_.genre == Genre::ZoneTexte && conception_.retourLigne
+                                ? FinsDeLigneWindows(texte)
+                                : texte);
         // The same text again is no change.
         if (TexteFenetre(h) != large) {
             SetWindowTextW(h, large.c_str());
@@ -254,7 +228,7 @@ public:
         SendMessageW(vue_.bulles_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&outil));
         infoBulle_ = infoBulle;
         if (!infoBulle.empty()) {
-            std::wstring texte = VersLarge(infoBulle);
+            std::wstring texte = LargeDepuisAnsi(infoBulle);
             outil.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
             outil.lpszText = texte.data();
             SendMessageW(vue_.bulles_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&outil));
@@ -275,7 +249,7 @@ public:
         if (conception_.genre != Genre::Image) {
             ProprieteAbsente();
         }
-        icone_ = VersLarge(icone);
+        icone_ = LargeDepuisAnsi(icone);
         MontrerImage();
     }
 
@@ -323,12 +297,12 @@ public:
             if (position >= bulleBoutons.size()) {
                 ProprieteAbsente();
             }
-            bulleBoutons[position] = VersLarge(texte);
+            bulleBoutons[position] = LargeDepuisAnsi(texte);
         } else if (conception_.genre == Genre::ListeVue) {
             if (position >= conception_.cles.size()) {
                 ProprieteAbsente();
             }
-            std::wstring large = VersLarge(texte);
+            std::wstring large = LargeDepuisAnsi(texte);
             LVCOLUMNW colonne{};
             colonne.mask = LVCF_TEXT;
             colonne.pszText = large.data();
@@ -360,7 +334,7 @@ public:
         SendMessageW(hwnd, CB_RESETCONTENT, 0, 0);
         for (const Volume& v : lecteurs->Lecteurs()) {
             SendMessageW(hwnd, CB_ADDSTRING, 0,
-                         reinterpret_cast<LPARAM>(VersLarge(TexteLecteur(v)).c_str()));
+                         reinterpret_cast<LPARAM>(LargeDepuisAnsi(TexteLecteur(v)).c_str()));
         }
         SendMessageW(hwnd, CB_SETCURSEL, lecteurs->Indice(), 0);
     }
@@ -369,7 +343,7 @@ public:
         SendMessageW(hwnd, LB_RESETCONTENT, 0, 0);
         for (const EntreeDossier& e : dossiers->Entrees()) {
             const auto i = SendMessageW(hwnd, LB_ADDSTRING, 0,
-                                        reinterpret_cast<LPARAM>(VersLarge(e.nom).c_str()));
+                                        reinterpret_cast<LPARAM>(LargeDepuisAnsi(e.nom).c_str()));
             SendMessageW(hwnd, LB_SETITEMDATA, static_cast<WPARAM>(i),
                          static_cast<LPARAM>(e.niveau) | (e.ouvert ? 0x10000 : 0));
         }
@@ -426,14 +400,14 @@ VueWin32::VueWin32(const ConceptionFenetre& conception, IRecepteur& recepteur)
         cache_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                  GetModuleHandleW(nullptr), nullptr);
     }
-    hwnd_ = CreateWindowExW(etendu, kClasseForm, VersLarge(conception.legende).c_str(), style,
+    hwnd_ = CreateWindowExW(etendu, kClasseForm, LargeDepuisAnsi(conception.legende).c_str(), style,
                             CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, cache_, nullptr,
                             GetModuleHandleW(nullptr), nullptr);
     if (hwnd_ == nullptr) {
         if (cache_ != nullptr) {
             DestroyWindow(cache_);
         }
-        throw Erreur(7); // out of memory: the system could not make the window
+        throw Erreur(ErrMemoire); // out of memory: the system could not make the window
     }
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     dpi_ = DpiDe(hwnd_);
@@ -443,7 +417,7 @@ VueWin32::VueWin32(const ConceptionFenetre& conception, IRecepteur& recepteur)
                               CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
                               GetModuleHandleW(nullptr), nullptr);
     if (!conception.icone.empty()) {
-        const std::wstring nom = VersLarge(conception.icone);
+        const std::wstring nom = LargeDepuisAnsi(conception.icone);
         for (int grand = 0; grand < 2; ++grand) {
             icones_[grand] = static_cast<HICON>(LoadImageW(
                 GetModuleHandleW(nullptr), nom.c_str(), IMAGE_ICON,
@@ -536,7 +510,7 @@ void VueWin32::Construire() {
         const wchar_t* classe = L"STATIC";
         DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
         DWORD etendu = 0;
-        std::wstring texte = VersLarge(c.legende);
+        std::wstring texte = LargeDepuisAnsi(c.legende);
         const bool prefixe = i + 1 < n && table[i + 1].genre == Genre::ZoneTexte;
         switch (c.genre) {
         case Genre::Label:
@@ -564,7 +538,7 @@ void VueWin32::Construire() {
             if (c.retourLigne) {
                 style = (style & ~static_cast<DWORD>(ES_AUTOHSCROLL)) | ES_MULTILINE |
                         ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL;
-                texte = VersLarge(FinsDeLigneWindows(std::string(c.legende)));
+                texte = LargeDepuisAnsi(FinsDeLigneWindows(std::string(c.legende)));
             }
             break;
         case Genre::Bouton:
@@ -639,7 +613,7 @@ void VueWin32::Construire() {
             parentFenetre, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(ctl.Identifiant())),
             GetModuleHandleW(nullptr), nullptr);
         if (ctl.hwnd == nullptr) {
-            throw Erreur(7); // out of memory: the system could not make the window
+            throw Erreur(ErrMemoire); // out of memory: the system could not make the window
         }
         HWND h = ctl.hwnd;
         SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(Police(ctl.LirePolice())), FALSE);
@@ -657,7 +631,7 @@ void VueWin32::Construire() {
             const UINT base = kPremierBoutonOutil + static_cast<UINT>(i) * kBoutonsParBarre;
             std::vector<std::wstring> textes;
             for (std::string_view cle : c.cles) {
-                textes.push_back(VersLarge(cle));
+                textes.push_back(LargeDepuisAnsi(cle));
             }
             std::vector<TBBUTTON> boutons;
             for (std::size_t k = 0; k < textes.size() && k < kBoutonsParBarre; ++k) {
@@ -679,7 +653,7 @@ void VueWin32::Construire() {
             SendMessageW(h, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                          LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
             for (std::size_t k = 0; k < c.cles.size(); ++k) {
-                std::wstring t = VersLarge(c.cles[k]);
+                std::wstring t = LargeDepuisAnsi(c.cles[k]);
                 LVCOLUMNW colonne{};
                 colonne.mask = LVCF_TEXT | LVCF_WIDTH;
                 colonne.cx = (r.right - r.left) / static_cast<int>(c.cles.size());
@@ -856,11 +830,11 @@ std::string VueWin32::NomDe(HWND fenetre) const {
 }
 
 std::string VueWin32::Legende() const {
-    return DepuisLarge(TexteFenetre(hwnd_));
+    return AnsiDepuisLarge(TexteFenetre(hwnd_));
 }
 
 void VueWin32::DefinirLegende(const std::string& legende) {
-    SetWindowTextW(hwnd_, VersLarge(legende).c_str());
+    SetWindowTextW(hwnd_, LargeDepuisAnsi(legende).c_str());
 }
 
 int VueWin32::Hauteur() const {
@@ -1252,14 +1226,9 @@ LRESULT CALLBACK VueWin32::Procedure(HWND hwnd, UINT message, WPARAM w, LPARAM l
     if (vue == nullptr) {
         return DefWindowProcW(hwnd, message, w, l);
     }
-    try {
-        return vue->Traiter(message, w, l);
-    } catch (const Erreur& e) {
-        SignalerErreurFatale(e.Description());
-    } catch (...) {
-        SignalerErreurFatale(DescriptionErreur(0));
-    }
-    return 0;
+    LRESULT resultat = 0;
+    SansErreurNonTraitee([&] { resultat = vue->Traiter(message, w, l); });
+    return resultat;
 }
 
 LRESULT CALLBACK VueWin32::ProcedureControle(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR,

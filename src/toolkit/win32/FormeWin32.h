@@ -23,11 +23,6 @@ constexpr RECT RectanglePixels(const Rectangle& r, int dpi) {
     return {gauche, haut, gauche + Pixels(r.largeur, dpi), haut + Pixels(r.hauteur, dpi)};
 }
 
-// The core's Windows-1252 texts and the system's UTF-16 ones. A character that Windows-1252
-// lacks comes back as '?'.
-std::wstring VersLarge(std::string_view ansi);
-std::string DepuisLarge(std::wstring_view large);
-
 // A design face first, then the faces that stand in for it where the system lacks it.
 std::vector<std::wstring> FamillesPolice(std::string_view face);
 

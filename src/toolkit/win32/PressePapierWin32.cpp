@@ -57,44 +57,6 @@ private:
 
 } // namespace
 
-std::wstring LargeDepuisAnsi(std::string_view ansi) {
-    std::wstring large(ansi.size(), L'\0');
-    for (std::size_t i = 0; i < ansi.size(); ++i) {
-        large[i] = static_cast<wchar_t>(CodeUnicode(static_cast<unsigned char>(ansi[i])));
-    }
-    return large;
-}
-
-std::string AnsiDepuisLarge(std::wstring_view large) {
-    std::string ansi;
-    ansi.reserve(large.size());
-    for (std::size_t i = 0; i < large.size(); ++i) {
-        const auto unite = static_cast<char32_t>(large[i]);
-        if (unite >= 0xD800 && unite <= 0xDBFF && i + 1 < large.size() && large[i + 1] >= 0xDC00 &&
-            large[i + 1] <= 0xDFFF) {
-            ++i; // nothing beyond the first plane is in Windows-1252
-            ansi.push_back('?');
-            continue;
-        }
-        ansi.push_back(OctetAnsiApproche(unite));
-    }
-    return ansi;
-}
-
-std::optional<std::string> AnsiExactDepuisLarge(std::wstring_view large) {
-    std::string ansi;
-    ansi.reserve(large.size());
-    for (wchar_t unite : large) {
-        const int octet = OctetAnsi(static_cast<char32_t>(unite));
-        // Surrogates have no byte either, so a pair fails here as it should.
-        if (octet < 0) {
-            return std::nullopt;
-        }
-        ansi.push_back(static_cast<char>(octet));
-    }
-    return ansi;
-}
-
 struct PressePapierWin32::Lecture {
     std::mutex verrou;
     std::condition_variable finie;
@@ -136,53 +98,33 @@ void LireDans(PressePapierWin32::Lecture& lecture) {
 
 } // namespace
 
-PressePapierWin32::PressePapierWin32() {
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW classe{};
-    classe.cbSize = sizeof classe;
-    classe.lpfnWndProc = &PressePapierWin32::Procedure;
-    classe.hInstance = instance;
-    classe.lpszClassName = kClasse;
-    // A second clipboard object finds the class already there.
-    RegisterClassExW(&classe);
-    fenetre_ =
-        CreateWindowExW(0, kClasse, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, this);
-}
+PressePapierWin32::PressePapierWin32()
+    : fenetre_(kClasse, [this](UINT message, WPARAM, LPARAM) { return Traiter(message); }) {}
 
 PressePapierWin32::~PressePapierWin32() {
-    if (fenetre_) {
-        if (ecoute_) {
-            RemoveClipboardFormatListener(fenetre_);
-        }
-        SetWindowLongPtrW(fenetre_, GWLP_USERDATA, 0);
-        DestroyWindow(fenetre_);
+    if (fenetre_ && ecoute_) {
+        RemoveClipboardFormatListener(fenetre_.Get());
     }
 }
 
-LRESULT CALLBACK PressePapierWin32::Procedure(HWND fenetre, UINT message, WPARAM w, LPARAM l) {
-    if (message == WM_NCCREATE) {
-        const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(l);
-        SetWindowLongPtrW(fenetre, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
-    }
-    auto* soi = reinterpret_cast<PressePapierWin32*>(GetWindowLongPtrW(fenetre, GWLP_USERDATA));
-    if (soi && message == WM_CLIPBOARDUPDATE) {
+bool PressePapierWin32::Traiter(UINT message) {
+    if (message == WM_CLIPBOARDUPDATE) {
         // Several changes before the loop comes back make one call.
-        if (!soi->signalEnAttente_) {
-            soi->signalEnAttente_ = PostMessageW(fenetre, kSignal, 0, 0) != FALSE;
+        if (!signalEnAttente_) {
+            signalEnAttente_ = PostMessageW(fenetre_.Get(), kSignal, 0, 0) != FALSE;
         }
-        return 0;
+        return true;
     }
-    if (soi && message == kSignal) {
-        soi->signalEnAttente_ = false;
-        if (soi->rappel_) {
+    if (message == kSignal) {
+        signalEnAttente_ = false;
+        if (rappel_) {
             // A copy: the callback may replace itself.
-            const std::function<void()> rappel = soi->rappel_;
+            const std::function<void()> rappel = rappel_;
             SansErreurNonTraitee(rappel);
         }
-        return 0;
+        return true;
     }
-    return DefWindowProcW(fenetre, message, w, l);
+    return false;
 }
 
 std::optional<std::string> PressePapierWin32::LireTexte() {
@@ -236,17 +178,17 @@ void PressePapierWin32::EcrireTexte(const std::string& texte) {
     const std::size_t octets = (large.size() + 1) * sizeof(wchar_t);
     HGLOBAL bloc = GlobalAlloc(GMEM_MOVEABLE, octets);
     if (!bloc) {
-        throw Erreur(7); // out of memory
+        throw Erreur(ErrMemoire);
     }
     if (void* destination = GlobalLock(bloc)) {
         std::memcpy(destination, large.c_str(), octets);
         GlobalUnlock(bloc);
     } else {
         GlobalFree(bloc);
-        throw Erreur(7);
+        throw Erreur(ErrMemoire);
     }
     // Our window must own the clipboard: with none, Windows refuses the text.
-    Ouverture ouverture{fenetre_, kPatienceEcritureMs};
+    Ouverture ouverture{fenetre_.Get(), kPatienceEcritureMs};
     const bool pose =
         ouverture && fenetre_ && EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, bloc);
     if (!pose) {
@@ -257,7 +199,7 @@ void PressePapierWin32::EcrireTexte(const std::string& texte) {
 }
 
 void PressePapierWin32::Vider() {
-    Ouverture ouverture{fenetre_, kPatienceEcritureMs};
+    Ouverture ouverture{fenetre_.Get(), kPatienceEcritureMs};
     if (!ouverture || !EmptyClipboard()) {
         throw Erreur(ErrArgument);
     }
@@ -266,9 +208,9 @@ void PressePapierWin32::Vider() {
 void PressePapierWin32::SurChangement(std::function<void()> rappel) {
     rappel_ = std::move(rappel);
     if (rappel_ && !ecoute_ && fenetre_) {
-        ecoute_ = AddClipboardFormatListener(fenetre_) != FALSE;
+        ecoute_ = AddClipboardFormatListener(fenetre_.Get()) != FALSE;
     } else if (!rappel_ && ecoute_) {
-        RemoveClipboardFormatListener(fenetre_);
+        RemoveClipboardFormatListener(fenetre_.Get());
         ecoute_ = false;
     }
 }

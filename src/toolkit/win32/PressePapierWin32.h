@@ -1,8 +1,8 @@
-// The Windows clipboard, and the conversions between the core's Windows-1252 texts and the
-// system's UTF-16 ones that the Win32 services share.
+// The Windows clipboard.
 #pragma once
 
 #include "services/Services.h"
+#include "toolkit/win32/FenetreMessages.h"
 
 #include <windows.h>
 
@@ -12,17 +12,6 @@
 #include <string_view>
 
 namespace monvalor {
-
-// Windows-1252 to UTF-16: every byte has its character, so nothing is lost.
-std::wstring LargeDepuisAnsi(std::string_view ansi);
-
-// UTF-16 to Windows-1252, each character as OctetAnsiApproche gives it: '?' for one that has no
-// byte (a surrogate pair is one character, a lone surrogate one more).
-std::string AnsiDepuisLarge(std::wstring_view large);
-
-// The same, but nullopt when a character has no byte: a path must come back as it is, or it
-// would name another file.
-std::optional<std::string> AnsiExactDepuisLarge(std::wstring_view large);
 
 // How long a clipboard read may keep the window waiting.
 constexpr DWORD DelaiLecturePressePapierMs = 100;
@@ -45,11 +34,10 @@ public:
     struct Lecture; // a read under way on a thread of its own
 
 private:
-    static LRESULT CALLBACK Procedure(HWND fenetre, UINT message, WPARAM w, LPARAM l);
+    bool Traiter(UINT message);
     void Ouvrir();
     void Retenir(const Lecture& lecture);
 
-    HWND fenetre_ = nullptr;
     std::function<void()> rappel_;
     bool ecoute_ = false;
     bool signalEnAttente_ = false;
@@ -57,6 +45,8 @@ private:
     std::shared_ptr<Lecture> enRetard_;
     bool luUneFois_ = false;
     DWORD numeroLu_ = 0; // the clipboard's sequence number at the last complete read
+    // Last, so that it goes first: no message reaches a clipboard half destroyed.
+    FenetreMessages fenetre_;
 };
 
 } // namespace monvalor

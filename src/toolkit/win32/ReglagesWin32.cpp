@@ -1,5 +1,6 @@
 #include "toolkit/win32/ReglagesWin32.h"
 
+#include "support/Ansi.h"
 #include "support/Erreur.h"
 #include "toolkit/win32/PressePapierWin32.h"
 

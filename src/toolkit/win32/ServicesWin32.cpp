@@ -1,5 +1,6 @@
 #include "toolkit/win32/ServicesWin32.h"
 
+#include "support/Ansi.h"
 #include "support/Erreur.h"
 #include "support/TexteSource.h"
 #include "toolkit/win32/DialogueFichierWin32.h"

@@ -1,8 +1,8 @@
 // The Win32 realisations of the platform services, installed by the program at start.
 #pragma once
 
-#include "services/Services.h"
 #include "http/Transfert.h"
+#include "services/Services.h"
 
 #include <cstdint>
 #include <memory>

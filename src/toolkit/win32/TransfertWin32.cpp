@@ -1,6 +1,7 @@
 #include "toolkit/win32/TransfertWin32.h"
 
 #include "http/TextesTransfert.h"
+#include "support/Ansi.h"
 #include "support/Erreur.h"
 #include "toolkit/win32/ServicesWin32.h"
 
@@ -30,29 +31,6 @@ constexpr std::uint64_t MaxCorps = std::uint64_t{1} << 30;
 constexpr std::uint64_t MaxReserve = std::uint64_t{256} << 20;
 constexpr std::size_t MaxEntetes = 64 * 1024;
 constexpr wchar_t NomClasse[] = L"MonvalorTransfert";
-
-std::wstring Large(std::string_view ansi) {
-    if (ansi.empty()) {
-        return {};
-    }
-    const int n =
-        MultiByteToWideChar(1252, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-    std::wstring s(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(1252, 0, ansi.data(), static_cast<int>(ansi.size()), s.data(), n);
-    return s;
-}
-
-std::string Ansi(std::wstring_view large) {
-    if (large.empty()) {
-        return {};
-    }
-    const int n = WideCharToMultiByte(1252, 0, large.data(), static_cast<int>(large.size()),
-                                      nullptr, 0, "?", nullptr);
-    std::string s(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(1252, 0, large.data(), static_cast<int>(large.size()), s.data(), n, "?",
-                        nullptr);
-    return s;
-}
 
 char Minuscule(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -118,7 +96,7 @@ struct Morceaux {
 
 // An https address cut into what WinHTTP takes; false when it is not one.
 bool Decouper(const std::string& adresse, Morceaux& m) {
-    const std::wstring large = Large(adresse);
+    const std::wstring large = LargeDepuisAnsi(adresse);
     URL_COMPONENTS c{};
     c.dwStructSize = sizeof c;
     c.dwSchemeLength = c.dwHostNameLength = c.dwUrlPathLength = c.dwExtraInfoLength = DWORD(-1);
@@ -466,7 +444,7 @@ void TransfertWin32::Delai() {
 }
 
 std::string TransfertWin32::NomServeur() const {
-    return Ansi(hote_) + ':' + Decimal(port_);
+    return AnsiDepuisLarge(hote_) + ':' + Decimal(port_);
 }
 
 void TransfertWin32::Lacher() {
@@ -508,7 +486,7 @@ void TransfertWin32::Execute(const std::string& url) {
     } else if (!Decouper(url, m)) {
         refus = AdresseInvalide(url);
     } else if (!fenetre_) {
-        refus = ErreurReseau(Ansi(m.hote), T(u8"fenêtre de messages indisponible"_ansi));
+        refus = ErreurReseau(AnsiDepuisLarge(m.hote), T(u8"fenêtre de messages indisponible"_ansi));
     }
     if (!refus.empty()) {
         phase_ = Phase::Finie;
@@ -543,7 +521,7 @@ void TransfertWin32::Ouvrir(const std::string& adresse) {
     hote_ = m.hote;
     port_ = m.port;
 
-    const std::wstring agent = L"Monvalor/" + Large(MONVALOR_VERSION);
+    const std::wstring agent = L"Monvalor/" + LargeDepuisAnsi(MONVALOR_VERSION);
     session_ = WinHttpOpen(agent.c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
                            WINHTTP_NO_PROXY_BYPASS, WINHTTP_FLAG_ASYNC);
     if (session_) {
@@ -686,7 +664,7 @@ bool TransfertWin32::CertificatAccepte() {
 // the certificate's IP names (Wine's SSL policy only knows DNS ones). `vu`: whether WinHTTP
 // had a certificate to show (without one, the answer is a refusal).
 std::string TransfertWin32::DefautCertificat(bool* vu) {
-    const std::string hote = Ansi(hote_);
+    const std::string hote = AnsiDepuisLarge(hote_);
     PCCERT_CONTEXT certificat = nullptr;
     DWORD taille = sizeof certificat;
     if (!requete_ ||
@@ -757,7 +735,7 @@ void TransfertWin32::Entetes() {
         Echouer(EntetesTropLongs());
         return;
     }
-    const std::string brut = Ansi(large);
+    const std::string brut = AnsiDepuisLarge(large);
     std::vector<std::string_view> lignes;
     std::string_view bloc(brut);
     while (!bloc.empty()) {
@@ -897,7 +875,7 @@ void TransfertWin32::ErreurRequete(DWORD api, DWORD code) {
         Echouer(Refusee(NomServeur()));
         return;
     case ERROR_WINHTTP_NAME_NOT_RESOLVED:
-        Echouer(Introuvable(Ansi(hote_)));
+        Echouer(Introuvable(AnsiDepuisLarge(hote_)));
         return;
     case ERROR_WINHTTP_TIMEOUT:
         Delai();
@@ -908,7 +886,7 @@ void TransfertWin32::ErreurRequete(DWORD api, DWORD code) {
     case ERROR_WINHTTP_SECURE_FAILURE:
     case ERROR_WINHTTP_SECURE_CHANNEL_ERROR: {
         // Wine says only that the channel failed: the certificate, when there is one, tells.
-        const std::string hote = Ansi(hote_);
+        const std::string hote = AnsiDepuisLarge(hote_);
         bool vu = false;
         std::string defaut = DefautCertificat(&vu);
         if (vu && !defaut.empty()) {

@@ -4,6 +4,7 @@
 
 #include "Doubles.h"
 #include "ErreurLevee.h"
+#include "support/Ansi.h"
 
 #include <commctrl.h>
 
@@ -217,7 +218,7 @@ TEST_F(FaceWin32, BuildsEveryTableAsDesigned) {
             const std::wstring face = lf.lfFaceName;
             const auto familles = FamillesPolice(p.face);
             EXPECT_NE(std::find(familles.begin(), familles.end(), face), familles.end())
-                << DepuisLarge(face);
+                << AnsiDepuisLarge(face);
             EXPECT_EQ(std::tuple(lf.lfHeight, lf.lfWeight >= FW_BOLD, lf.lfUnderline != 0),
                       std::tuple(-static_cast<LONG>(std::lround(p.points * dpi / 72)), p.gras,
                                  p.souligne));
@@ -242,7 +243,7 @@ TEST_F(FaceWin32, BuildsEveryTableAsDesigned) {
                 const ConceptionControle* precedent = &c == t->controles.data() ? nullptr : &c - 1;
                 const bool nomme = precedent != nullptr && precedent->genre == Genre::Label;
                 EXPECT_EQ(avant != nullptr && Classe(avant) == L"Static" &&
-                              Texte(avant) == VersLarge(precedent->legende),
+                              Texte(avant) == LargeDepuisAnsi(precedent->legende),
                           nomme);
             }
         }
@@ -460,7 +461,7 @@ TEST_F(FaceWin32, TheDriveAndFolderListsShowTheirDrivesAndFoldersAndOpenWhatTheU
             wchar_t t[128] = {};
             SendMessageW(dossiers, LB_GETTEXT, i, reinterpret_cast<LPARAM>(t));
             const auto niveau = SendMessageW(dossiers, LB_GETITEMDATA, i, 0) & 0xFFFF;
-            l.push_back(std::string(static_cast<std::size_t>(niveau), ' ') + DepuisLarge(t));
+            l.push_back(std::string(static_cast<std::size_t>(niveau), ' ') + AnsiDepuisLarge(t));
         }
         return std::tuple(l, SendMessageW(dossiers, LB_GETCURSEL, 0, 0),
                           vue.Controle("dirHisto").Texte());

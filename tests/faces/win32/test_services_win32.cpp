@@ -1,5 +1,6 @@
 #include "ErreurLevee.h"
 
+#include "support/Ansi.h"
 #include "support/Erreur.h"
 #include "support/Fichiers.h"
 #include "support/TexteSource.h"
@@ -31,17 +32,6 @@ bool EstDossier(const std::string& chemin) {
 }
 
 } // namespace
-
-TEST(ConversionsWin32, AllerRetour) {
-    std::string tous;
-    for (int c = 1; c < 256; ++c) {
-        tous.push_back(static_cast<char>(c));
-    }
-    EXPECT_EQ(AnsiExactDepuisLarge(LargeDepuisAnsi(tous)), tous);
-    EXPECT_EQ(LargeDepuisAnsi(u8"€é"_ansi), L"\u20AC\u00E9");
-    EXPECT_EQ(AnsiExactDepuisLarge(L"C:\\\u4E2D"), std::nullopt);
-    EXPECT_EQ(AnsiExactDepuisLarge(L"\U0001F600"), std::nullopt);
-}
 
 TEST(BoiteMessageWin32, Styles) {
     const std::tuple<int, bool, UINT> cas[] = {
