@@ -48,8 +48,13 @@ void ControleWin32::DefinirTexte(const std::string& texte) {
     }
     const std::wstring large = LargeDepuisAnsi(TexteDeBoite(conception_, texte));
     // The same text again is no change.
-    if (TexteFenetre(h) != large) {
-        SetWindowTextW(h, large.c_str());
+    if (TexteFenetre(h) == large) {
+        return;
+    }
+    SetWindowTextW(h, large.c_str());
+    // A box of lines tells of no text the program sets: the change is told here.
+    if (conception_.genre == Genre::ZoneTexte && conception_.retourLigne) {
+        Signaler(Evenement::Change);
     }
 }
 
