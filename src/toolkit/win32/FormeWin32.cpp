@@ -555,6 +555,16 @@ LRESULT VueWin32::Couleur(HDC dc, HWND fenetre) {
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
 }
 
+// Enter presses the button that has the focus, else the default one.
+LRESULT VueWin32::BoutonParDefaut() const {
+    ControleWin32* focus = ParFenetre(GetFocus());
+    const std::size_t i =
+        ControleDeLaTouche(conception_.controles, Touche::Entree,
+                           focus ? focus->Identifiant() - kPremierIdentifiant : Aucun,
+                           [this](std::size_t j) { return Disponible(j); });
+    return i != Aucun ? MAKELRESULT(controles_[i]->Identifiant(), DC_HASDEFID) : 0;
+}
+
 LRESULT VueWin32::Traiter(UINT message, WPARAM w, LPARAM l) {
     switch (message) {
     case WM_COMMAND:
@@ -562,15 +572,8 @@ LRESULT VueWin32::Traiter(UINT message, WPARAM w, LPARAM l) {
         return 0;
     case WM_NOTIFY:
         return Notification(*reinterpret_cast<NMHDR*>(l));
-    case DM_GETDEFID: {
-        // Enter presses the button that has the focus, else the default one.
-        ControleWin32* focus = ParFenetre(GetFocus());
-        const std::size_t i =
-            ControleDeLaTouche(conception_.controles, Touche::Entree,
-                               focus ? focus->Identifiant() - kPremierIdentifiant : Aucun,
-                               [this](std::size_t j) { return Disponible(j); });
-        return i != Aucun ? MAKELRESULT(controles_[i]->Identifiant(), DC_HASDEFID) : 0;
-    }
+    case DM_GETDEFID:
+        return BoutonParDefaut();
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
         if (const LRESULT r = Couleur(reinterpret_cast<HDC>(w), reinterpret_cast<HWND>(l));

@@ -90,6 +90,7 @@ private:
     bool Tic(UINT id);
     LRESULT Notification(NMHDR& entete);
     LRESULT Couleur(HDC dc, HWND fenetre);
+    LRESULT BoutonParDefaut() const;
     LRESULT MessageControle(HWND hwnd, UINT message, WPARAM w, LPARAM l);
 
     const ConceptionFenetre& conception_;

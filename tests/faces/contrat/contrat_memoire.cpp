@@ -62,4 +62,29 @@ struct AdaptateurMemoire {
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Memoire, ContratFace, AdaptateurMemoire);
 
+// The order a face makes its controls in when its keyboard walks them that way (Win32's):
+// containers before what they hold, each box's label just before it, a frame where its first
+// tab stop is, the others last as designed.
+TEST(OrdreCreation, FollowsTheTabOrderWithEachLabelBeforeItsBox) {
+    const std::pair<const ConceptionFenetre*, std::vector<std::string_view>> kCas[] = {
+        {&kEssai,
+         {"optB", "fraCadre", "chkA", "lvwListe", "txtSansLibelle", "tbrOutils", "lblNom",
+          "txtNom"}},
+        {&ConceptionRepertoire,
+         {"OKButton", "CancelButton", "dirHisto", "drvHisto", u8"txtRépertoire"_ansi,
+          u8"cmdValideRépertoire"_ansi}},
+        {&ConceptionConvertisseur,
+         {"Label1", "txtMontant", "Label2", "txtEuros", "Label3", "txtFrancs", "Label8", "txtTaux",
+          "Label4", "txtTVA", "Label5", "txtMontantHT", "Label6", "txtMontantTTC", "Label9",
+          u8"txtRéduction"_ansi, "Label7", "txtMontantLibre", "Timer"}},
+    };
+    for (const auto& [t, attendus] : kCas) {
+        std::vector<std::string_view> noms;
+        for (std::size_t i : OrdreCreation(t->controles)) {
+            noms.push_back(t->controles[i].nom);
+        }
+        EXPECT_EQ(noms, attendus) << t->nom;
+    }
+}
+
 } // namespace monvalor::test::contrat
