@@ -18,15 +18,37 @@ constexpr int kRetrait = 12;
 // An entry's data: its level, and whether it is open.
 constexpr LPARAM kOuvert = 0x10000;
 
-// The drives; read again each time the list opens: a key plugged in meanwhile shows.
-class ListeLecteursWin32 final : public ListeWin32 {
-public:
-    ListeLecteursWin32(HWND hwnd, std::function<void()> changement, std::shared_ptr<bool> vivant)
+// A list over its model: each change of the model's value shows, then goes to the form. The
+// user's pick runs inside the list's own error handling, and the list shows what it holds
+// afterwards unless the form went meanwhile.
+template <typename Derivee, typename Modele> class ListeSurModele : public ListeWin32 {
+protected:
+    ListeSurModele(HWND hwnd, std::function<void()> changement, std::shared_ptr<bool> vivant)
         : hwnd_(hwnd), vivant_(std::move(vivant)) {
         modele_.surChangement = [this, changement = std::move(changement)] {
-            Montrer();
+            Afficher();
             changement();
         };
+    }
+    void Afficher() { static_cast<Derivee*>(this)->Montrer(); }
+    template <typename F> void Choisir(F&& choix) {
+        const auto vivant = vivant_;
+        ActionSurListe(choix);
+        if (*vivant) {
+            Afficher();
+        }
+    }
+
+    HWND hwnd_;
+    std::shared_ptr<bool> vivant_;
+    Modele modele_;
+};
+
+// The drives; read again each time the list opens: a key plugged in meanwhile shows.
+class ListeLecteursWin32 final : public ListeSurModele<ListeLecteursWin32, ListeLecteurs> {
+public:
+    ListeLecteursWin32(HWND hwnd, std::function<void()> changement, std::shared_ptr<bool> vivant)
+        : ListeSurModele(hwnd, std::move(changement), std::move(vivant)) {
         Montrer();
     }
 
@@ -40,17 +62,13 @@ public:
         } else if (code == CBN_SELENDOK ||
                    (code == CBN_SELCHANGE && !SendMessageW(hwnd_, CB_GETDROPPEDSTATE, 0, 0))) {
             const auto i = SendMessageW(hwnd_, CB_GETCURSEL, 0, 0);
-            const auto vivant = vivant_;
-            ActionSurListe([&] {
+            Choisir([&] {
                 if (i >= 0 && static_cast<std::size_t>(i) < modele_.Lecteurs().size() &&
                     static_cast<std::size_t>(i) != modele_.Indice()) {
                     modele_.DefinirLecteur(
                         TexteLecteur(modele_.Lecteurs()[static_cast<std::size_t>(i)]));
                 }
             });
-            if (*vivant) {
-                Montrer();
-            }
         }
     }
 
@@ -58,7 +76,6 @@ public:
     bool Dessiner(const DRAWITEMSTRUCT&, int) override { return false; }
     bool Intercepter(UINT, WPARAM, LPARAM, LRESULT&) override { return false; }
 
-private:
     void Montrer() {
         SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
         for (const Volume& v : modele_.Lecteurs()) {
@@ -67,21 +84,13 @@ private:
         }
         SendMessageW(hwnd_, CB_SETCURSEL, modele_.Indice(), 0);
     }
-
-    HWND hwnd_;
-    std::shared_ptr<bool> vivant_;
-    ListeLecteurs modele_;
 };
 
 // A drive's folders, drawn by us with their icons and indented as a tree.
-class ListeDossiersWin32 final : public ListeWin32 {
+class ListeDossiersWin32 final : public ListeSurModele<ListeDossiersWin32, ListeDossiers> {
 public:
     ListeDossiersWin32(HWND hwnd, std::function<void()> changement, std::shared_ptr<bool> vivant)
-        : hwnd_(hwnd), vivant_(std::move(vivant)) {
-        modele_.surChangement = [this, changement = std::move(changement)] {
-            Montrer();
-            changement();
-        };
+        : ListeSurModele(hwnd, std::move(changement), std::move(vivant)) {
         Montrer();
     }
 
@@ -122,16 +131,12 @@ public:
 private:
     // What double-clicking or Enter does; the list shows what it holds then, opened or not.
     void Ouvrir(LRESULT i) {
-        if (i < 0) {
-            return;
-        }
-        const auto vivant = vivant_;
-        ActionSurListe([&] { modele_.Ouvrir(static_cast<std::size_t>(i)); });
-        if (*vivant) {
-            Montrer();
+        if (i >= 0) {
+            Choisir([&] { modele_.Ouvrir(static_cast<std::size_t>(i)); });
         }
     }
 
+public:
     void Montrer() {
         SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
         SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0);
@@ -148,6 +153,7 @@ private:
         InvalidateRect(hwnd_, nullptr, TRUE);
     }
 
+private:
     HICON IconeDossier(bool ouvert) {
         Icone& icone = icones_[ouvert ? 1 : 0];
         if (!icone) {
@@ -161,9 +167,6 @@ private:
         return icone.Get();
     }
 
-    HWND hwnd_;
-    std::shared_ptr<bool> vivant_;
-    ListeDossiers modele_;
     Icone icones_[2]; // closed and open folders
 };
 
