@@ -1,5 +1,6 @@
 #include "forms/FormulaireMemoire.h"
 
+#include "forms/Regles.h"
 #include "support/Erreur.h"
 
 #include <algorithm>
@@ -7,7 +8,8 @@
 namespace monvalor {
 
 ControleMemoire::ControleMemoire(FormulaireMemoire& form, const ConceptionControle& conception)
-    : form_(form), conception_(conception), texte_(conception.legende),
+    : form_(form), conception_(conception),
+      texte_(TexteDeBoite(conception, std::string(conception.legende))),
       visible_(conception.visible), actif_(conception.actif), infoBulle_(conception.infoBulle),
       police_(conception.police ? *conception.police : form.Conception().police),
       textesCles_(conception.cles.size()) {
@@ -20,113 +22,132 @@ ControleMemoire::ControleMemoire(FormulaireMemoire& form, const ConceptionContro
 
 namespace {
 
-void Accepter(const ControleMemoire& c, bool possible = true) {
-    if (c.enPanne || !possible) {
+// A control out of order refuses everything; the others what their kind lacks.
+void Accepter(const ControleMemoire& c, Propriete propriete, bool possible = true) {
+    if (c.enPanne) {
         throw Erreur(ErrArgument);
     }
+    Exiger(c.Conception(), propriete, possible);
 }
 
 } // namespace
 
+bool ControleMemoire::Visible() const {
+    Exiger(conception_, Propriete::Apparence);
+    return visible_;
+}
+
+bool ControleMemoire::Actif() const {
+    Exiger(conception_, Propriete::Apparence);
+    return actif_;
+}
+
+std::string ControleMemoire::InfoBulle() const {
+    Exiger(conception_, Propriete::Apparence);
+    return infoBulle_;
+}
+
+Police ControleMemoire::LirePolice() const {
+    Exiger(conception_, Propriete::Apparence);
+    return police_;
+}
+
 void ControleMemoire::DefinirVisible(bool visible) {
-    Accepter(*this);
+    Accepter(*this, Propriete::Apparence);
     visible_ = visible;
 }
 
 void ControleMemoire::DefinirActif(bool actif) {
-    Accepter(*this);
+    Accepter(*this, Propriete::Apparence);
     actif_ = actif;
 }
 
 void ControleMemoire::DefinirInfoBulle(const std::string& infoBulle) {
-    Accepter(*this);
+    Accepter(*this, Propriete::Apparence);
     infoBulle_ = infoBulle;
 }
 
 void ControleMemoire::DefinirPolice(const Police& police) {
-    Accepter(*this);
+    Accepter(*this, Propriete::Apparence);
     police_ = police;
 }
 
 std::string ControleMemoire::Texte() const {
+    Exiger(conception_, Propriete::Texte);
     if (lecteurs_) {
         return lecteurs_->Lecteur();
     }
     if (dossiers_) {
         return dossiers_->Chemin();
     }
-    if (!AUnTexte(conception_.genre)) {
-        throw Erreur(ErrArgument);
-    }
     return texte_;
 }
 
 void ControleMemoire::DefinirTexte(const std::string& texte) {
+    Accepter(*this, Propriete::Texte);
     if (lecteurs_ || dossiers_) {
         // The list raises its change itself.
-        Accepter(*this);
         lecteurs_ ? lecteurs_->DefinirLecteur(texte) : dossiers_->DefinirChemin(texte);
         return;
     }
-    Accepter(*this, AUnTexte(conception_.genre));
-    if (texte == texte_) {
+    std::string nouveau = TexteDeBoite(conception_, texte);
+    if (nouveau == texte_) {
         return;
     }
-    texte_ = texte;
+    texte_ = std::move(nouveau);
     if (conception_.genre == Genre::ZoneTexte) {
         form_.recepteur_.Recevoir(conception_.nom, conception_.indice, Evenement::Change);
     }
 }
 
 void ControleMemoire::DefinirImage(std::string_view icone) {
-    Accepter(*this, conception_.genre == Genre::Image);
+    Accepter(*this, Propriete::Image);
     image_.assign(icone);
 }
 
 void ControleMemoire::DefinirIntervalle(int millisecondes) {
-    Accepter(*this, conception_.genre == Genre::Minuterie && millisecondes >= 0);
+    if (enPanne) {
+        throw Erreur(ErrArgument);
+    }
+    ExigerIntervalle(conception_, millisecondes);
     intervalle_ = millisecondes;
 }
 
 void ControleMemoire::DefinirTexteCle(std::size_t position, const std::string& texte) {
-    Accepter(*this, position < textesCles_.size());
+    if (enPanne) {
+        throw Erreur(ErrArgument);
+    }
+    ExigerCle(conception_, position);
     textesCles_[position] = texte;
 }
 
 double ControleMemoire::Max() const {
-    Accepter(*this, conception_.genre == Genre::BarreProgression);
-    return max_;
+    Accepter(*this, Propriete::Progression);
+    return progression_.Max();
 }
 
 void ControleMemoire::DefinirMax(double max) {
-    Accepter(*this, conception_.genre == Genre::BarreProgression);
-    if (!(max > 0)) {
-        throw Erreur(ErrValeurPropriete);
-    }
-    max_ = max;
-    valeur_ = std::min(valeur_, max_);
+    Accepter(*this, Propriete::Progression);
+    progression_.DefinirMax(max);
 }
 
 double ControleMemoire::Valeur() const {
-    Accepter(*this, conception_.genre == Genre::BarreProgression);
-    return valeur_;
+    Accepter(*this, Propriete::Progression);
+    return progression_.Valeur();
 }
 
 void ControleMemoire::DefinirValeur(double valeur) {
-    Accepter(*this, conception_.genre == Genre::BarreProgression);
-    if (!(valeur >= 0 && valeur <= max_)) {
-        throw Erreur(ErrValeurPropriete);
-    }
-    valeur_ = valeur;
+    Accepter(*this, Propriete::Progression);
+    progression_.DefinirValeur(valeur);
 }
 
 ListeLecteurs& ControleMemoire::Lecteurs() {
-    Accepter(*this, lecteurs_ != nullptr);
+    Accepter(*this, Propriete::Texte, lecteurs_ != nullptr);
     return *lecteurs_;
 }
 
 ListeDossiers& ControleMemoire::Dossiers() {
-    Accepter(*this, dossiers_ != nullptr);
+    Accepter(*this, Propriete::Texte, dossiers_ != nullptr);
     return *dossiers_;
 }
 
@@ -147,6 +168,9 @@ FormulaireMemoire::FormulaireMemoire(const ConceptionFenetre& conception, IRecep
         } else if (c.dossiers_) {
             c.dossiers_->surChangement = changement;
         }
+    }
+    if (const auto ordre = OrdreTabulation(conception.controles); !ordre.empty()) {
+        focus_ = ordre.front();
     }
 }
 
@@ -211,6 +235,29 @@ void FormulaireMemoire::Choisir(std::string_view nom, std::size_t position) {
 
 void FormulaireMemoire::FermerParLaBarreDeTitre() {
     recepteur_.Recevoir("", -1, Evenement::Fermeture);
+}
+
+void FormulaireMemoire::Appuyer(Touche touche) {
+    const std::size_t i =
+        ControleDeLaTouche(conception_.controles, touche, focus_, [this](std::size_t j) {
+            return controles_[j].visible_ && controles_[j].actif_;
+        });
+    if (i != Aucun) {
+        const ConceptionControle& d = controles_[i].Conception();
+        recepteur_.Recevoir(d.nom, d.indice, Evenement::Click);
+    }
+}
+
+const ConceptionControle* FormulaireMemoire::Focus() const {
+    return focus_ != Aucun ? &controles_[focus_].Conception() : nullptr;
+}
+
+void FormulaireMemoire::DonnerFocus(std::string_view nom, int indice) {
+    const ControleMemoire& c = Memoire(nom, indice);
+    if (!PrendLeFocus(c.Conception().genre)) {
+        throw Erreur(ErrArgument);
+    }
+    focus_ = static_cast<std::size_t>(&c - controles_.data());
 }
 
 std::unique_ptr<IVueFormulaire> FabriqueMemoire::Creer(const ConceptionFenetre& conception,

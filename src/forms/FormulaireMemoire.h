@@ -5,6 +5,7 @@
 
 #include "forms/Formulaire.h"
 #include "forms/ListesFichiers.h"
+#include "forms/Regles.h"
 
 #include <functional>
 #include <string>
@@ -20,13 +21,13 @@ public:
 
     std::string Texte() const override;
     void DefinirTexte(const std::string& texte) override;
-    bool Visible() const override { return visible_; }
+    bool Visible() const override;
     void DefinirVisible(bool visible) override;
-    bool Actif() const override { return actif_; }
+    bool Actif() const override;
     void DefinirActif(bool actif) override;
-    std::string InfoBulle() const override { return infoBulle_; }
+    std::string InfoBulle() const override;
     void DefinirInfoBulle(const std::string& infoBulle) override;
-    Police LirePolice() const override { return police_; }
+    Police LirePolice() const override;
     void DefinirPolice(const Police& police) override;
     void DefinirImage(std::string_view icone) override;
     void DefinirIntervalle(int millisecondes) override;
@@ -60,7 +61,7 @@ private:
     std::string image_;
     int intervalle_ = 0;
     std::vector<std::string> textesCles_;
-    double max_ = 100, valeur_ = 0;
+    Progression progression_;
     std::unique_ptr<ListeLecteurs> lecteurs_;
     std::unique_ptr<ListeDossiers> dossiers_;
 };
@@ -89,6 +90,11 @@ public:
     // folder list; a failure shows in a message box, as the list's own.
     void Choisir(std::string_view nom, std::size_t position);
     void FermerParLaBarreDeTitre();
+    // A key that no control took, as the form's keyboard handling would see it.
+    void Appuyer(Touche touche);
+    // The control that has the focus, the first in tab order when the form is built.
+    const ConceptionControle* Focus() const;
+    void DonnerFocus(std::string_view nom, int indice = -1);
 
     ControleMemoire& Memoire(std::string_view nom, int indice = -1);
     // A window system that refuses to raise the form.
@@ -109,6 +115,7 @@ private:
     int hauteur_;
     bool visible_ = false;
     int premierPlan_ = 0;
+    std::size_t focus_ = Aucun;
     std::vector<IVueFormulaire*> proprietaires_;
 };
 

@@ -1,33 +1,21 @@
 #include "toolkit/qt/FormeQt.h"
 
-#include "forms/ListesFichiers.h"
+#include "forms/Regles.h"
 #include "support/Erreur.h"
+#include "toolkit/qt/GenresQt.h"
 #include "toolkit/qt/TexteQt.h"
 
-#include <QCheckBox>
+#include <QAbstractButton>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QEventLoop>
-#include <QFrame>
-#include <QGroupBox>
 #include <QGuiApplication>
-#include <QHeaderView>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QMouseEvent>
-#include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
-#include <QStyle>
-#include <QStyledItemDelegate>
 #include <QTimer>
-#include <QToolBar>
-#include <QTreeWidget>
 
 #include <algorithm>
 
@@ -59,130 +47,6 @@ QIcon IconeProgramme(std::string_view nom) {
 // The size at which a picture box of the designs shows an icon.
 constexpr int kCoteIcone = 32;
 
-bool PrendLeFocus(Genre genre) {
-    return genre == Genre::ZoneTexte || genre == Genre::Bouton || genre == Genre::CaseACocher ||
-           genre == Genre::BoutonOption || genre == Genre::ListeVue ||
-           genre == Genre::ListeLecteurs || genre == Genre::ListeDossiers;
-}
-
-QIcon IconeVolume(const QStyle& style, GenreVolume genre) {
-    switch (genre) {
-    case GenreVolume::Personnel:
-        return QIcon::fromTheme(QStringLiteral("user-home"),
-                                style.standardIcon(QStyle::SP_DirHomeIcon));
-    case GenreVolume::Reseau:
-        return QIcon::fromTheme(QStringLiteral("folder-remote"),
-                                style.standardIcon(QStyle::SP_DriveNetIcon));
-    case GenreVolume::Amovible:
-        return QIcon::fromTheme(QStringLiteral("drive-removable-media"),
-                                style.standardIcon(QStyle::SP_DriveHDIcon));
-    case GenreVolume::Systeme:
-    case GenreVolume::Disque:
-        break;
-    }
-    return QIcon::fromTheme(QStringLiteral("drive-harddisk"),
-                            style.standardIcon(QStyle::SP_DriveHDIcon));
-}
-
-// The drive list reads the drives again each time it opens: a key plugged in meanwhile shows.
-class ListeLecteursQt final : public QComboBox {
-public:
-    using QComboBox::QComboBox;
-    ListeLecteurs modele;
-
-    void Montrer() {
-        const QSignalBlocker silence(this);
-        clear();
-        for (const Volume& v : modele.Lecteurs()) {
-            addItem(IconeVolume(*style(), v.genre), VersQString(TexteLecteur(v)));
-        }
-        setCurrentIndex(static_cast<int>(modele.Indice()));
-    }
-
-    void Choisir(int i) {
-        ActionSurListe([&] {
-            if (i >= 0 && static_cast<std::size_t>(i) < modele.Lecteurs().size()) {
-                modele.DefinirLecteur(TexteLecteur(modele.Lecteurs()[static_cast<std::size_t>(i)]));
-            }
-        });
-        Montrer();
-    }
-
-protected:
-    void showPopup() override {
-        modele.Rafraichir();
-        Montrer();
-        QComboBox::showPopup();
-    }
-};
-
-// Each folder one step further in than its parent, as in a tree.
-class IndentationDossiers final : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    static constexpr int kRetrait = 12;
-
-protected:
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
-        QStyledItemDelegate::initStyleOption(option, index);
-        option->rect.setLeft(option->rect.left() + kRetrait * index.data(Qt::UserRole).toInt());
-    }
-};
-
-class ListeDossiersQt final : public QListWidget {
-public:
-    explicit ListeDossiersQt(QWidget* parent) : QListWidget(parent) {
-        setItemDelegate(new IndentationDossiers(this));
-        setIconSize(QSize(16, 16));
-        setUniformItemSizes(true);
-    }
-    ListeDossiers modele;
-
-    void Montrer() {
-        const QSignalBlocker silence(this);
-        clear();
-        const QIcon ouvert = style()->standardIcon(QStyle::SP_DirOpenIcon);
-        const QIcon ferme = style()->standardIcon(QStyle::SP_DirClosedIcon);
-        for (const EntreeDossier& e : modele.Entrees()) {
-            auto* element =
-                new QListWidgetItem(e.ouvert ? ouvert : ferme, VersQString(e.nom), this);
-            element->setData(Qt::UserRole, e.niveau);
-            element->setToolTip(VersQString(e.chemin));
-        }
-        if (count() > 0) {
-            setCurrentRow(static_cast<int>(modele.IndiceCourant()));
-        }
-    }
-
-    void Ouvrir(int ligne) {
-        ActionSurListe([&] { modele.Ouvrir(static_cast<std::size_t>(ligne)); });
-        Montrer();
-    }
-
-protected:
-    // Enter opens the folder the user moved to; on the current folder it is the dialog's.
-    void keyPressEvent(QKeyEvent* touche) override {
-        const bool entree = touche->key() == Qt::Key_Return || touche->key() == Qt::Key_Enter;
-        if (entree && currentRow() >= 0 &&
-            static_cast<std::size_t>(currentRow()) != modele.IndiceCourant()) {
-            touche->accept();
-            Ouvrir(currentRow());
-            return;
-        }
-        QListWidget::keyPressEvent(touche);
-    }
-};
-
-// A list tells its window of each change, after showing it.
-template <typename Liste> Liste* Brancher(Liste* liste, FormQt& form, const ConceptionControle& c) {
-    liste->modele.surChangement = [f = &form, &c, liste] {
-        liste->Montrer();
-        f->Transmettre(c.nom, c.indice, Evenement::Change);
-    };
-    liste->Montrer();
-    return liste;
-}
-
 [[noreturn]] void ProprieteAbsente() {
     throw Erreur(ErrArgument);
 }
@@ -205,171 +69,106 @@ QFont PoliceQt(const Police& police) {
 
 class ControleQt final : public IControle {
 public:
-    ControleQt(const ConceptionControle& conception, const Police& police, QWidget* widget,
-               QTimer* minuterie)
-        : conception_(conception), police_(police), widget_(widget), minuterie_(minuterie) {}
+    ControleQt(const ConceptionControle& conception, const Police& police, QObject* objet)
+        : conception_(conception), police_(police), objet_(objet) {}
 
     const ConceptionControle& Conception() const { return conception_; }
-    QWidget* Widget() const { return widget_.data(); }
-    QTimer* Minuterie() const { return minuterie_.data(); }
+    QWidget* Widget() const { return qobject_cast<QWidget*>(objet_.data()); }
+    QTimer* Minuterie() const { return qobject_cast<QTimer*>(objet_.data()); }
 
     std::string Texte() const override {
-        QWidget& w = Requis();
-        if (auto* lecteurs = dynamic_cast<ListeLecteursQt*>(&w)) {
-            return lecteurs->modele.Lecteur();
-        }
-        if (auto* dossiers = dynamic_cast<ListeDossiersQt*>(&w)) {
-            return dossiers->modele.Chemin();
-        }
-        return DepuisQString(TexteQt());
+        Exiger(conception_, Propriete::Texte);
+        return DescriptionQt(conception_.genre).texte(Requis());
     }
-
     void DefinirTexte(const std::string& texte) override {
-        const QString t = VersQString(texte);
-        QWidget& w = Requis();
-        if (auto* lecteurs = dynamic_cast<ListeLecteursQt*>(&w)) {
-            lecteurs->modele.DefinirLecteur(texte);
-        } else if (auto* dossiers = dynamic_cast<ListeDossiersQt*>(&w)) {
-            dossiers->modele.DefinirChemin(texte);
-        } else if (auto* label = qobject_cast<QLabel*>(&w);
-                   label && conception_.genre == Genre::Label) {
-            label->setText(t);
-        } else if (auto* bouton = qobject_cast<QAbstractButton*>(&w)) {
-            bouton->setText(t);
-        } else if (auto* cadre = qobject_cast<QGroupBox*>(&w)) {
-            cadre->setTitle(t);
-        } else if (auto* ligne = qobject_cast<QLineEdit*>(&w)) {
-            ligne->setText(t);
-        } else if (auto* lignes = qobject_cast<QPlainTextEdit*>(&w)) {
-            // A text box of lines holds Windows line ends; Qt's own are LF.
-            lignes->setPlainText(QString(t).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-        } else {
-            ProprieteAbsente();
-        }
+        Exiger(conception_, Propriete::Texte);
+        DescriptionQt(conception_.genre).definirTexte(Requis(), texte);
     }
 
-    bool Visible() const override { return !Requis().isHidden(); }
-    void DefinirVisible(bool visible) override { Requis().setVisible(visible); }
-    bool Actif() const override { return Requis().isEnabled(); }
-    void DefinirActif(bool actif) override { Requis().setEnabled(actif); }
-    std::string InfoBulle() const override { return DepuisQString(Requis().toolTip()); }
+    bool Visible() const override { return !Apparence().isHidden(); }
+    void DefinirVisible(bool visible) override { Apparence().setVisible(visible); }
+    bool Actif() const override { return Apparence().isEnabled(); }
+    void DefinirActif(bool actif) override { Apparence().setEnabled(actif); }
+    std::string InfoBulle() const override { return DepuisQString(Apparence().toolTip()); }
     void DefinirInfoBulle(const std::string& infoBulle) override {
-        Requis().setToolTip(VersQString(infoBulle));
+        Apparence().setToolTip(VersQString(infoBulle));
     }
-    Police LirePolice() const override { return police_; }
+    Police LirePolice() const override {
+        Apparence();
+        return police_;
+    }
     void DefinirPolice(const Police& police) override {
-        Requis().setFont(PoliceQt(police));
+        Apparence().setFont(PoliceQt(police));
         police_ = police;
     }
 
     void DefinirImage(std::string_view icone) override {
-        auto* image = qobject_cast<QLabel*>(&Requis());
-        if (image == nullptr || conception_.genre != Genre::Image) {
-            ProprieteAbsente();
-        }
-        image->setPixmap(IconeProgramme(icone).pixmap(QSize(kCoteIcone, kCoteIcone),
-                                                      image->devicePixelRatioF()));
+        Exiger(conception_, Propriete::Image);
+        auto& image = static_cast<QLabel&>(Requis());
+        image.setPixmap(
+            IconeProgramme(icone).pixmap(QSize(kCoteIcone, kCoteIcone), image.devicePixelRatioF()));
     }
 
     void DefinirIntervalle(int millisecondes) override {
-        if (minuterie_.isNull() || millisecondes < 0) {
+        ExigerIntervalle(conception_, millisecondes);
+        QTimer* minuterie = Minuterie();
+        if (minuterie == nullptr) {
             ProprieteAbsente();
         }
         if (millisecondes == 0) {
-            minuterie_->stop();
+            minuterie->stop();
         } else {
-            minuterie_->start(millisecondes);
+            minuterie->start(millisecondes);
         }
     }
 
     double Max() const override {
         Barre();
-        return max_;
+        return progression_.Max();
     }
     void DefinirMax(double max) override {
         Barre();
-        if (!(max > 0)) {
-            throw Erreur(ErrValeurPropriete);
-        }
-        max_ = max;
-        valeur_ = std::min(valeur_, max_);
+        progression_.DefinirMax(max);
         Montrer();
     }
     double Valeur() const override {
         Barre();
-        return valeur_;
+        return progression_.Valeur();
     }
     void DefinirValeur(double valeur) override {
         Barre();
-        if (!(valeur >= 0 && valeur <= max_)) {
-            throw Erreur(ErrValeurPropriete);
-        }
-        valeur_ = valeur;
+        progression_.DefinirValeur(valeur);
         Montrer();
     }
 
     void DefinirTexteCle(std::size_t position, const std::string& texte) override {
-        QWidget& w = Requis();
-        if (auto* barre = qobject_cast<QToolBar*>(&w)) {
-            const QList<QAction*> actions = barre->actions();
-            if (position >= static_cast<std::size_t>(actions.size())) {
-                ProprieteAbsente();
-            }
-            actions[static_cast<qsizetype>(position)]->setToolTip(VersQString(texte));
-        } else if (auto* liste = qobject_cast<QTreeWidget*>(&w)) {
-            if (position >= static_cast<std::size_t>(liste->columnCount())) {
-                ProprieteAbsente();
-            }
-            liste->headerItem()->setText(static_cast<int>(position), VersQString(texte));
-        } else {
-            ProprieteAbsente();
-        }
+        ExigerCle(conception_, position);
+        DescriptionQt(conception_.genre).definirCle(Requis(), position, VersQString(texte));
     }
 
 private:
-    // The bar counts in ten-thousandths of its maximum.
-    static constexpr int kEchelle = 10000;
     QProgressBar& Barre() const {
-        auto* barre = qobject_cast<QProgressBar*>(&Requis());
-        if (barre == nullptr) {
-            ProprieteAbsente();
-        }
-        return *barre;
+        Exiger(conception_, Propriete::Progression);
+        return static_cast<QProgressBar&>(Requis());
     }
-    void Montrer() { Barre().setValue(static_cast<int>(valeur_ / max_ * kEchelle + 0.5)); }
+    void Montrer() { Barre().setValue(progression_.Position(EchelleProgressionQt)); }
 
+    QWidget& Apparence() const {
+        Exiger(conception_, Propriete::Apparence);
+        return Requis();
+    }
     QWidget& Requis() const {
-        if (widget_.isNull()) {
+        QWidget* w = Widget();
+        if (w == nullptr) {
             ProprieteAbsente();
         }
-        return *widget_;
-    }
-
-    QString TexteQt() const {
-        QWidget& w = Requis();
-        if (auto* label = qobject_cast<QLabel*>(&w); label && conception_.genre == Genre::Label) {
-            return label->text();
-        }
-        if (auto* bouton = qobject_cast<QAbstractButton*>(&w)) {
-            return bouton->text();
-        }
-        if (auto* cadre = qobject_cast<QGroupBox*>(&w)) {
-            return cadre->title();
-        }
-        if (auto* ligne = qobject_cast<QLineEdit*>(&w)) {
-            return ligne->text();
-        }
-        if (auto* lignes = qobject_cast<QPlainTextEdit*>(&w)) {
-            return lignes->toPlainText().replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-        }
-        ProprieteAbsente();
+        return *w;
     }
 
     const ConceptionControle& conception_;
     Police police_;
-    QPointer<QWidget> widget_;
-    QPointer<QTimer> minuterie_;
-    double max_ = 100, valeur_ = 0;
+    QPointer<QObject> objet_;
+    Progression progression_;
 };
 
 FormQt::FormQt(VueQt& vue, Qt::WindowFlags drapeaux) : QWidget(nullptr, drapeaux), vue_(&vue) {}
@@ -433,184 +232,72 @@ VueQt::VueQt(const ConceptionFenetre& conception, IRecepteur& recepteur)
     if (!conception.icone.empty()) {
         form.setWindowIcon(IconeProgramme(conception.icone));
     }
+    Construire();
+    Nommer();
+    Tabuler();
+}
 
-    QLabel* dernierLabel = nullptr;
-    for (const ConceptionControle& c : conception.controles) {
-        QWidget* parent = &form;
-        if (!c.conteneur.empty()) {
-            if (ControleQt* conteneur = Trouver(c.conteneur, -1);
-                conteneur && conteneur->Widget()) {
-                parent = conteneur->Widget();
-            }
+void VueQt::Construire() {
+    const auto& table = conception_.controles;
+    const std::vector<std::size_t> conteneurs = Conteneurs(table);
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const ConceptionControle& c = table[i];
+        QWidget* parent = form_.data();
+        if (conteneurs[i] != Aucun && controles_[conteneurs[i]]->Widget() != nullptr) {
+            parent = controles_[conteneurs[i]]->Widget();
         }
-        const QString nom = VersQString(c.nom);
-        const QString legende = VersQString(c.legende);
-        QWidget* w = nullptr;
-        QTimer* minuterie = nullptr;
-        switch (c.genre) {
-        case Genre::Label:
-        case Genre::Image: {
-            auto* label = new QLabel(legende, parent);
-            // A picture is centred in its box; a caption that wraps, or a link, starts at the
-            // top; a plain one-line caption sits in the middle of its row.
-            if (c.genre == Genre::Image) {
-                label->setAlignment(Qt::AlignCenter);
-            } else if (c.retourLigne || c.lien) {
-                label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-            }
-            label->setWordWrap(c.retourLigne);
-            label->installEventFilter(&form);
-            if (c.genre == Genre::Label) {
-                dernierLabel = label;
-            }
-            w = label;
-            break;
+        QObject* objet = DescriptionQt(c.genre).creer(c, *parent, *form_);
+        if (auto* w = qobject_cast<QWidget*>(objet)) {
+            Habiller(*w, c);
         }
-        case Genre::ZoneTexte: {
-            if (c.retourLigne) {
-                auto* lignes = new QPlainTextEdit(legende, parent);
-                QObject::connect(lignes, &QPlainTextEdit::textChanged, lignes, [f = &form, &c] {
-                    f->Transmettre(c.nom, c.indice, Evenement::Change);
-                });
-                w = lignes;
-                break;
-            }
-            auto* ligne = new QLineEdit(legende, parent);
-            if (dernierLabel != nullptr) {
-                // A screen reader says "Euros 1,91".
-                ligne->setAccessibleName(dernierLabel->text());
-                dernierLabel->setBuddy(ligne);
-            }
-            QObject::connect(ligne, &QLineEdit::textChanged, ligne, [f = &form, &c] {
-                f->Transmettre(c.nom, c.indice, Evenement::Change);
-            });
-            w = ligne;
-            break;
-        }
-        case Genre::Bouton:
-        case Genre::CaseACocher:
-        case Genre::BoutonOption: {
-            QAbstractButton* bouton = nullptr;
-            if (c.genre == Genre::Bouton) {
-                auto* poussoir = new QPushButton(legende, parent);
-                // Enter presses the button that has the focus.
-                poussoir->setAutoDefault(true);
-                poussoir->setDefault(c.defaut);
-                bouton = poussoir;
-            } else if (c.genre == Genre::CaseACocher) {
-                bouton = new QCheckBox(legende, parent);
-            } else {
-                bouton = new QRadioButton(legende, parent);
-            }
-            QObject::connect(bouton, &QAbstractButton::clicked, bouton, [f = &form, &c] {
-                f->Transmettre(c.nom, c.indice, Evenement::Click);
-            });
-            w = bouton;
-            break;
-        }
-        case Genre::Cadre:
-            w = new QGroupBox(legende, parent);
-            break;
-        case Genre::Ligne: {
-            auto* ligne = new QFrame(parent);
-            ligne->setFrameShape(QFrame::HLine);
-            ligne->setFrameShadow(QFrame::Plain);
-            ligne->setLineWidth(1);
-            w = ligne;
-            break;
-        }
-        case Genre::BarreOutils: {
-            auto* barre = new QToolBar(parent);
-            for (std::string_view cle : c.cles) {
-                barre->addAction(VersQString(cle))->setObjectName(VersQString(cle));
-            }
-            w = barre;
-            break;
-        }
-        case Genre::ListeVue: {
-            auto* liste = new QTreeWidget(parent);
-            liste->setColumnCount(static_cast<int>(c.cles.size()));
-            QStringList entetes;
-            for (std::string_view cle : c.cles) {
-                entetes << VersQString(cle);
-            }
-            liste->setHeaderLabels(entetes);
-            w = liste;
-            break;
-        }
-        case Genre::ListeLecteurs: {
-            auto* liste = Brancher(new ListeLecteursQt(parent), form, c);
-            QObject::connect(liste, &QComboBox::activated, liste,
-                             [liste](int i) { liste->Choisir(i); });
-            w = liste;
-            break;
-        }
-        case Genre::ListeDossiers: {
-            auto* liste = Brancher(new ListeDossiersQt(parent), form, c);
-            QObject::connect(
-                liste, &QListWidget::itemDoubleClicked, liste,
-                [liste](QListWidgetItem* element) { liste->Ouvrir(liste->row(element)); });
-            w = liste;
-            break;
-        }
-        case Genre::BarreProgression: {
-            auto* barre = new QProgressBar(parent);
-            barre->setRange(0, 10000);
-            barre->setValue(0);
-            barre->setTextVisible(false);
-            w = barre;
-            break;
-        }
-        case Genre::Minuterie:
-            minuterie = new QTimer(&form);
-            minuterie->setObjectName(nom);
-            QObject::connect(minuterie, &QTimer::timeout, minuterie, [f = &form, &c] {
-                f->Transmettre(c.nom, c.indice, Evenement::Timer);
-            });
-            break;
-        }
-        if (w != nullptr && c.genre != Genre::Label) {
-            // Only the label right before a box names it, and it names that box only.
-            dernierLabel = nullptr;
-        }
-        if (w != nullptr) {
-            w->setObjectName(nom);
-            w->setGeometry(Geometrie(c.position));
-            if (c.police != nullptr) {
-                w->setFont(PoliceQt(*c.police));
-            }
-            if (c.couleur != SansCouleur) {
-                QPalette p = w->palette();
-                p.setColor(QPalette::WindowText, QColor::fromRgb(static_cast<QRgb>(c.couleur)));
-                w->setPalette(p);
-            }
-            if (c.lien) {
-                w->setCursor(Qt::PointingHandCursor);
-            }
-            w->setToolTip(VersQString(c.infoBulle));
-            w->setVisible(c.visible);
-            w->setEnabled(c.actif);
-        }
-        controles_.push_back(std::make_unique<ControleQt>(
-            c, c.police ? *c.police : conception.police, w, minuterie));
+        controles_.push_back(
+            std::make_unique<ControleQt>(c, c.police ? *c.police : conception_.police, objet));
     }
+}
 
-    // Tab order and the first focus follow the tab indexes.
-    std::vector<ControleQt*> ordre;
-    for (const auto& c : controles_) {
-        if (c->Widget() && PrendLeFocus(c->Conception().genre) &&
-            c->Conception().tabulation != SansTabulation) {
-            ordre.push_back(c.get());
+// What every control shows alike: its place, font, colour, cursor, tip and state.
+void VueQt::Habiller(QWidget& w, const ConceptionControle& c) {
+    w.setObjectName(VersQString(c.nom));
+    w.setGeometry(Geometrie(c.position));
+    if (c.police != nullptr) {
+        w.setFont(PoliceQt(*c.police));
+    }
+    if (c.couleur != SansCouleur) {
+        QPalette p = w.palette();
+        p.setColor(QPalette::WindowText, QColor::fromRgb(static_cast<QRgb>(c.couleur)));
+        w.setPalette(p);
+    }
+    if (c.lien) {
+        w.setCursor(Qt::PointingHandCursor);
+    }
+    w.setToolTip(VersQString(c.infoBulle));
+    w.setVisible(c.visible);
+    w.setEnabled(c.actif);
+}
+
+// A screen reader says a box with its label ("Euros 1,91"), whose mnemonic leads to the box.
+void VueQt::Nommer() {
+    const std::vector<std::size_t> libelles = Libelles(conception_.controles);
+    for (std::size_t i = 0; i < libelles.size(); ++i) {
+        if (libelles[i] == Aucun) {
+            continue;
+        }
+        auto* label = qobject_cast<QLabel*>(controles_[libelles[i]]->Widget());
+        QWidget* boite = controles_[i]->Widget();
+        if (label != nullptr && boite != nullptr) {
+            boite->setAccessibleName(label->text());
+            label->setBuddy(boite);
         }
     }
-    std::stable_sort(ordre.begin(), ordre.end(), [](ControleQt* a, ControleQt* b) {
-        return a->Conception().tabulation < b->Conception().tabulation;
-    });
+}
+
+void VueQt::Tabuler() {
+    const std::vector<std::size_t> ordre = OrdreTabulation(conception_.controles);
     for (std::size_t i = 1; i < ordre.size(); ++i) {
-        QWidget::setTabOrder(ordre[i - 1]->Widget(), ordre[i]->Widget());
+        QWidget::setTabOrder(controles_[ordre[i - 1]]->Widget(), controles_[ordre[i]]->Widget());
     }
     if (!ordre.empty()) {
-        ordre.front()->Widget()->setFocus(Qt::OtherFocusReason);
+        controles_[ordre.front()]->Widget()->setFocus(Qt::OtherFocusReason);
     }
 }
 
@@ -755,25 +442,23 @@ void VueQt::Clic(QObject& objet) {
     }
 }
 
-void VueQt::Touche(QKeyEvent& touche) {
-    touche.ignore();
-    const bool sansModificateur = (touche.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-    if (!sansModificateur) {
+void VueQt::Touche(QKeyEvent& evenement) {
+    evenement.ignore();
+    const bool sansModificateur = (evenement.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    const bool entree = evenement.key() == Qt::Key_Return || evenement.key() == Qt::Key_Enter;
+    if (!sansModificateur || !(entree || evenement.key() == Qt::Key_Escape)) {
         return;
     }
     // Keys that no control took: Enter presses the default button, Esc the cancel button.
-    const bool entree = touche.key() == Qt::Key_Return || touche.key() == Qt::Key_Enter;
-    const bool echap = touche.key() == Qt::Key_Escape;
-    for (const auto& c : controles_) {
-        const ConceptionControle& d = c->Conception();
-        if ((entree && d.defaut) || (echap && d.annulation)) {
-            if (auto* bouton = qobject_cast<QAbstractButton*>(c->Widget());
-                bouton && bouton->isVisibleTo(form_) && bouton->isEnabled()) {
-                touche.accept();
-                bouton->click();
-                return;
-            }
-        }
+    const std::size_t i = ControleDeLaTouche(
+        conception_.controles, entree ? monvalor::Touche::Entree : monvalor::Touche::Echap, Aucun,
+        [this](std::size_t j) {
+            auto* bouton = qobject_cast<QAbstractButton*>(controles_[j]->Widget());
+            return bouton != nullptr && bouton->isVisibleTo(form_) && bouton->isEnabled();
+        });
+    if (i != Aucun) {
+        evenement.accept();
+        static_cast<QAbstractButton*>(controles_[i]->Widget())->click();
     }
 }
 

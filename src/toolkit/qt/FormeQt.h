@@ -80,6 +80,10 @@ private:
     void Touche(QKeyEvent& touche);
     void Clic(QObject& objet);
     void Placer(QWidget* proprietaire);
+    void Construire();
+    void Habiller(QWidget& w, const ConceptionControle& c);
+    void Nommer();
+    void Tabuler();
     ControleQt* Trouver(std::string_view nom, int indice);
 
     const ConceptionFenetre& conception_;

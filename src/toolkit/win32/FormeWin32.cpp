@@ -1,15 +1,15 @@
 #include "toolkit/win32/FormeWin32.h"
 
-#include "forms/ListesFichiers.h"
+#include "forms/Regles.h"
 #include "support/Ansi.h"
 #include "support/Erreur.h"
+#include "toolkit/win32/ControleWin32.h"
+#include "toolkit/win32/GenresWin32.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
 
 namespace monvalor {
 
@@ -18,42 +18,6 @@ namespace {
 constexpr wchar_t kClasseForm[] = L"MonvalorFormulaire";
 // Control identifiers start past IDOK and IDCANCEL, which the dialog keys send.
 constexpr UINT kPremierIdentifiant = 100;
-// Toolbar buttons take command identifiers of their own, by toolbar.
-constexpr UINT kPremierBoutonOutil = 0x4000;
-constexpr UINT kBoutonsParBarre = 64;
-// The size at which a picture box of the designs shows an icon, at 96 pixels to the inch.
-constexpr int kCoteIcone = 32;
-// The bar counts in ten-thousandths of its maximum.
-constexpr int kEchelle = 10000;
-// Each folder one step further in than its parent, as in a tree (pixels at 96 to the inch).
-constexpr int kRetrait = 12;
-
-[[noreturn]] void ProprieteAbsente() {
-    throw Erreur(ErrArgument);
-}
-
-bool PrendLeFocus(Genre genre) {
-    return genre == Genre::ZoneTexte || genre == Genre::Bouton || genre == Genre::CaseACocher ||
-           genre == Genre::BoutonOption || genre == Genre::ListeVue ||
-           genre == Genre::ListeLecteurs || genre == Genre::ListeDossiers;
-}
-
-bool EstConteneur(Genre genre) {
-    return genre == Genre::Cadre || genre == Genre::Image;
-}
-
-// The controls whose messages the form looks at before their own class does.
-bool Sousclasse(const ConceptionControle& c) {
-    return EstConteneur(c.genre) || c.genre == Genre::ListeDossiers ||
-           (c.genre == Genre::ZoneTexte && c.retourLigne);
-}
-
-std::wstring TexteFenetre(HWND hwnd) {
-    std::wstring texte(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-    texte.resize(static_cast<std::size_t>(
-        GetWindowTextW(hwnd, texte.data(), static_cast<int>(texte.size()))));
-    return texte;
-}
 
 } // namespace
 
@@ -95,19 +59,6 @@ std::wstring FaceDisponible(std::string_view face) {
 int DpiDe(HWND hwnd) {
     const UINT dpi = hwnd != nullptr ? GetDpiForWindow(hwnd) : GetDpiForSystem();
     return dpi != 0 ? static_cast<int>(dpi) : USER_DEFAULT_SCREEN_DPI;
-}
-
-// Windows line ends in a box of lines, whatever the program gave.
-std::string FinsDeLigneWindows(const std::string& texte) {
-    std::string r;
-    r.reserve(texte.size());
-    for (std::size_t i = 0; i < texte.size(); ++i) {
-        if (texte[i] == '\n' && (i == 0 || texte[i - 1] != '\r')) {
-            r.push_back('\r');
-        }
-        r.push_back(texte[i]);
-    }
-    return r;
 }
 
 void ActiverControlesCommuns() {
@@ -155,238 +106,6 @@ int BoucleMessages() {
     }
 }
 
-class ControleWin32 final : public IControle {
-public:
-    ControleWin32(VueWin32& vue, const ConceptionControle& conception, const Police& police,
-                  UINT identifiant)
-        : vue_(vue), conception_(conception), police_(police), identifiant_(identifiant) {}
-
-    const ConceptionControle& Conception() const { return conception_; }
-    HWND hwnd = nullptr;
-    UINT Identifiant() const { return identifiant_; }
-    std::unique_ptr<ListeLecteurs> lecteurs;
-    std::unique_ptr<ListeDossiers> dossiers;
-    std::vector<std::wstring> bulleBoutons;    // toolbar buttons' tips
-    std::vector<std::wstring> libellesBoutons; // and their captions, which the bar points to
-    bool enTic = false;
-    int intervalle = 0;
-
-    std::string Texte() const override {
-        HWND h = Requis();
-        if (lecteurs) {
-            return lecteurs->Lecteur();
-        }
-        if (dossiers) {
-            return dossiers->Chemin();
-        }
-        if (!AUnTexte(conception_.genre)) {
-            ProprieteAbsente();
-        }
-        return AnsiDepuisLarge(TexteFenetre(h));
-    }
-
-    void DefinirTexte(const std::string& texte) override {
-        HWND h = Requis();
-        if (lecteurs) {
-            lecteurs->DefinirLecteur(texte);
-            return;
-        }
-        if (dossiers) {
-            dossiers->DefinirChemin(texte);
-            return;
-        }
-        if (!AUnTexte(conception_.genre)) {
-            ProprieteAbsente();
-        }
-        const std::wstring large =
-            LargeDepuisAnsi(conception_.genre == Genre::ZoneTexte && conception_.retourLigne
-                                ? FinsDeLigneWindows(texte)
-                                : texte);
-        // The same text again is no change.
-        if (TexteFenetre(h) != large) {
-            SetWindowTextW(h, large.c_str());
-        }
-    }
-
-    bool Visible() const override { return (GetWindowLongW(Requis(), GWL_STYLE) & WS_VISIBLE); }
-    void DefinirVisible(bool visible) override {
-        ShowWindow(Requis(), visible ? SW_SHOWNA : SW_HIDE);
-    }
-    bool Actif() const override { return IsWindowEnabled(Requis()) != FALSE; }
-    void DefinirActif(bool actif) override { EnableWindow(Requis(), actif); }
-
-    std::string InfoBulle() const override {
-        Requis();
-        return infoBulle_;
-    }
-    void DefinirInfoBulle(const std::string& infoBulle) override {
-        HWND h = Requis();
-        TOOLINFOW outil{};
-        outil.cbSize = TTTOOLINFOW_V2_SIZE;
-        outil.hwnd = vue_.hwnd_;
-        outil.uId = reinterpret_cast<UINT_PTR>(h);
-        SendMessageW(vue_.bulles_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&outil));
-        infoBulle_ = infoBulle;
-        if (!infoBulle.empty()) {
-            std::wstring texte = LargeDepuisAnsi(infoBulle);
-            outil.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-            outil.lpszText = texte.data();
-            SendMessageW(vue_.bulles_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&outil));
-        }
-    }
-
-    Police LirePolice() const override {
-        Requis();
-        return police_;
-    }
-    void DefinirPolice(const Police& police) override {
-        HWND h = Requis();
-        police_ = police;
-        SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(vue_.Police(police)), TRUE);
-    }
-
-    void DefinirImage(std::string_view icone) override {
-        if (conception_.genre != Genre::Image) {
-            ProprieteAbsente();
-        }
-        icone_ = LargeDepuisAnsi(icone);
-        MontrerImage();
-    }
-
-    void DefinirIntervalle(int millisecondes) override {
-        if (conception_.genre != Genre::Minuterie || millisecondes < 0) {
-            ProprieteAbsente();
-        }
-        intervalle = millisecondes;
-        if (millisecondes == 0) {
-            KillTimer(vue_.hwnd_, identifiant_);
-        } else {
-            SetTimer(vue_.hwnd_, identifiant_, static_cast<UINT>(millisecondes), nullptr);
-        }
-    }
-
-    double Max() const override {
-        Barre();
-        return max_;
-    }
-    void DefinirMax(double max) override {
-        Barre();
-        if (!(max > 0)) {
-            throw Erreur(ErrValeurPropriete);
-        }
-        max_ = max;
-        valeur_ = std::min(valeur_, max_);
-        MontrerBarre();
-    }
-    double Valeur() const override {
-        Barre();
-        return valeur_;
-    }
-    void DefinirValeur(double valeur) override {
-        Barre();
-        if (!(valeur >= 0 && valeur <= max_)) {
-            throw Erreur(ErrValeurPropriete);
-        }
-        valeur_ = valeur;
-        MontrerBarre();
-    }
-
-    void DefinirTexteCle(std::size_t position, const std::string& texte) override {
-        HWND h = Requis();
-        if (conception_.genre == Genre::BarreOutils) {
-            if (position >= bulleBoutons.size()) {
-                ProprieteAbsente();
-            }
-            bulleBoutons[position] = LargeDepuisAnsi(texte);
-        } else if (conception_.genre == Genre::ListeVue) {
-            if (position >= conception_.cles.size()) {
-                ProprieteAbsente();
-            }
-            std::wstring large = LargeDepuisAnsi(texte);
-            LVCOLUMNW colonne{};
-            colonne.mask = LVCF_TEXT;
-            colonne.pszText = large.data();
-            SendMessageW(h, LVM_SETCOLUMNW, position, reinterpret_cast<LPARAM>(&colonne));
-        } else {
-            ProprieteAbsente();
-        }
-    }
-
-    // The picture again, at the size the monitor wants.
-    void MontrerImage() {
-        if (icone_.empty() || hwnd == nullptr) {
-            return;
-        }
-        const int cote = MulDiv(kCoteIcone, vue_.dpi_, USER_DEFAULT_SCREEN_DPI);
-        auto* nouvelle = static_cast<HICON>(
-            LoadImageW(GetModuleHandleW(nullptr), icone_.c_str(), IMAGE_ICON, cote, cote, 0));
-        auto* ancienne = reinterpret_cast<HICON>(
-            SendMessageW(hwnd, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(nouvelle)));
-        if (image_ != nullptr) {
-            DestroyIcon(image_);
-        }
-        (void)ancienne; // the one we kept, destroyed just above
-        image_ = nouvelle;
-    }
-
-    // The lists show what their models hold.
-    void MontrerLecteurs() {
-        SendMessageW(hwnd, CB_RESETCONTENT, 0, 0);
-        for (const Volume& v : lecteurs->Lecteurs()) {
-            SendMessageW(hwnd, CB_ADDSTRING, 0,
-                         reinterpret_cast<LPARAM>(LargeDepuisAnsi(TexteLecteur(v)).c_str()));
-        }
-        SendMessageW(hwnd, CB_SETCURSEL, lecteurs->Indice(), 0);
-    }
-    void MontrerDossiers() {
-        SendMessageW(hwnd, WM_SETREDRAW, FALSE, 0);
-        SendMessageW(hwnd, LB_RESETCONTENT, 0, 0);
-        for (const EntreeDossier& e : dossiers->Entrees()) {
-            const auto i = SendMessageW(hwnd, LB_ADDSTRING, 0,
-                                        reinterpret_cast<LPARAM>(LargeDepuisAnsi(e.nom).c_str()));
-            SendMessageW(hwnd, LB_SETITEMDATA, static_cast<WPARAM>(i),
-                         static_cast<LPARAM>(e.niveau) | (e.ouvert ? 0x10000 : 0));
-        }
-        if (!dossiers->Entrees().empty()) {
-            SendMessageW(hwnd, LB_SETCURSEL, dossiers->IndiceCourant(), 0);
-        }
-        SendMessageW(hwnd, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(hwnd, nullptr, TRUE);
-    }
-
-    ~ControleWin32() override {
-        if (image_ != nullptr) {
-            DestroyIcon(image_);
-        }
-    }
-
-private:
-    void Barre() const {
-        if (conception_.genre != Genre::BarreProgression || hwnd == nullptr) {
-            ProprieteAbsente();
-        }
-    }
-    void MontrerBarre() {
-        SendMessageW(hwnd, PBM_SETPOS, static_cast<WPARAM>(std::lround(valeur_ / max_ * kEchelle)),
-                     0);
-    }
-    HWND Requis() const {
-        if (hwnd == nullptr) {
-            ProprieteAbsente();
-        }
-        return hwnd;
-    }
-
-    VueWin32& vue_;
-    const ConceptionControle& conception_;
-    Police police_;
-    UINT identifiant_;
-    std::string infoBulle_;
-    std::wstring icone_;
-    HICON image_ = nullptr;
-    double max_ = 100, valeur_ = 0;
-};
-
 VueWin32::VueWin32(const ConceptionFenetre& conception, IRecepteur& recepteur)
     : conception_(conception), recepteur_(recepteur) {
     ActiverControlesCommuns();
@@ -419,13 +138,13 @@ VueWin32::VueWin32(const ConceptionFenetre& conception, IRecepteur& recepteur)
     if (!conception.icone.empty()) {
         const std::wstring nom = LargeDepuisAnsi(conception.icone);
         for (int grand = 0; grand < 2; ++grand) {
-            icones_[grand] = static_cast<HICON>(LoadImageW(
+            icones_[grand].Reinitialiser(static_cast<HICON>(LoadImageW(
                 GetModuleHandleW(nullptr), nom.c_str(), IMAGE_ICON,
                 GetSystemMetricsForDpi(grand ? SM_CXICON : SM_CXSMICON, static_cast<UINT>(dpi_)),
                 GetSystemMetricsForDpi(grand ? SM_CYICON : SM_CYSMICON, static_cast<UINT>(dpi_)),
-                0));
+                0)));
             SendMessageW(hwnd_, WM_SETICON, grand ? ICON_BIG : ICON_SMALL,
-                         reinterpret_cast<LPARAM>(icones_[grand]));
+                         reinterpret_cast<LPARAM>(icones_[grand].Get()));
         }
     }
     try {
@@ -439,262 +158,78 @@ VueWin32::VueWin32(const ConceptionFenetre& conception, IRecepteur& recepteur)
 
 void VueWin32::Construire() {
     const auto& table = conception_.controles;
-    const std::size_t n = table.size();
-    // Where each control stands: its container's position in the table, or n for the form.
-    std::vector<std::size_t> parent(n, n);
-    for (std::size_t i = 0; i < n; ++i) {
-        if (table[i].conteneur.empty()) {
-            continue;
-        }
-        for (std::size_t j = 0; j < i; ++j) {
-            if (table[j].nom == table[i].conteneur && table[j].indice == -1 &&
-                EstConteneur(table[j].genre)) {
-                parent[i] = j;
-                break;
-            }
-        }
-    }
-    // The dialog keys walk the controls in the order of their windows: the tab order. A box's
-    // label goes just before it, where screen readers look for the box's name; a frame comes
-    // where its first control does; the other controls come last, as designed.
-    constexpr double kSansRang = 1e9;
-    std::vector<double> rang(n, kSansRang);
-    for (std::size_t i = 0; i < n; ++i) {
-        if (PrendLeFocus(table[i].genre) && table[i].tabulation != SansTabulation) {
-            rang[i] = table[i].tabulation;
-        }
-    }
-    for (std::size_t i = 1; i < n; ++i) {
-        if (table[i].genre == Genre::ZoneTexte && table[i - 1].genre == Genre::Label &&
-            parent[i - 1] == parent[i]) {
-            rang[i - 1] = rang[i] - 0.5;
-        }
-    }
-    for (std::size_t i = n; i-- > 0;) {
-        for (std::size_t p = parent[i]; p < n; p = parent[p]) {
-            rang[p] = std::min(rang[p], rang[i]);
-        }
-    }
-    std::vector<int> profondeur(n, 0);
-    for (std::size_t i = 0; i < n; ++i) {
-        for (std::size_t p = parent[i]; p < n; p = parent[p]) {
-            ++profondeur[i];
-        }
-    }
-    std::vector<std::size_t> ordre(n);
-    std::iota(ordre.begin(), ordre.end(), std::size_t{0});
-    std::stable_sort(ordre.begin(), ordre.end(), [&](std::size_t a, std::size_t b) {
-        return std::tuple(profondeur[a], rang[a]) < std::tuple(profondeur[b], rang[b]);
-    });
-
-    for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t i = 0; i < table.size(); ++i) {
         const ConceptionControle& c = table[i];
         controles_.push_back(
             std::make_unique<ControleWin32>(*this, c, c.police ? *c.police : conception_.police,
                                             kPremierIdentifiant + static_cast<UINT>(i)));
     }
-
-    HWND premier = nullptr;
-    double premierRang = kSansRang;
-    Genre precedent = Genre::Minuterie;
-    HWND parentPrecedent = nullptr;
-    for (std::size_t i : ordre) {
-        const ConceptionControle& c = table[i];
-        ControleWin32& ctl = *controles_[i];
-        if (c.genre == Genre::Minuterie) {
-            continue;
-        }
-        HWND parentFenetre = parent[i] < n && controles_[parent[i]]->hwnd != nullptr
-                                 ? controles_[parent[i]]->hwnd
-                                 : hwnd_;
-        const wchar_t* classe = L"STATIC";
-        DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
-        DWORD etendu = 0;
-        std::wstring texte = LargeDepuisAnsi(c.legende);
-        const bool prefixe = i + 1 < n && table[i + 1].genre == Genre::ZoneTexte;
-        switch (c.genre) {
-        case Genre::Label:
-            // Clickable and tipped; the mnemonic is the box's that follows it.
-            style |= SS_NOTIFY | (prefixe ? 0 : SS_NOPREFIX);
-            if (!c.retourLigne && !c.lien) {
-                // A plain one-line caption sits in the middle of its row.
-                style |= SS_LEFTNOWORDWRAP | SS_CENTERIMAGE;
-            } else if (!c.retourLigne) {
-                style |= SS_LEFTNOWORDWRAP;
-            }
-            break;
-        case Genre::Image:
-            style |= SS_ICON | SS_CENTERIMAGE | SS_NOTIFY;
-            etendu |= WS_EX_CONTROLPARENT;
-            texte.clear();
-            break;
-        case Genre::Ligne:
-            texte.clear();
-            break;
-        case Genre::ZoneTexte:
-            classe = L"EDIT";
-            style |= ES_AUTOHSCROLL | WS_TABSTOP;
-            etendu |= WS_EX_CLIENTEDGE;
-            if (c.retourLigne) {
-                style = (style & ~static_cast<DWORD>(ES_AUTOHSCROLL)) | ES_MULTILINE |
-                        ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL;
-                texte = LargeDepuisAnsi(FinsDeLigneWindows(std::string(c.legende)));
-            }
-            break;
-        case Genre::Bouton:
-            classe = L"BUTTON";
-            style |= (c.defaut ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP;
-            break;
-        case Genre::CaseACocher:
-            classe = L"BUTTON";
-            style |= BS_AUTOCHECKBOX | WS_TABSTOP;
-            break;
-        case Genre::BoutonOption:
-            classe = L"BUTTON";
-            style |= BS_AUTORADIOBUTTON | WS_TABSTOP;
-            break;
-        case Genre::Cadre:
-            classe = L"BUTTON";
-            style |= BS_GROUPBOX;
-            etendu |= WS_EX_CONTROLPARENT;
-            break;
-        case Genre::BarreOutils:
-            classe = TOOLBARCLASSNAMEW;
-            style |= CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER | TBSTYLE_FLAT |
-                     TBSTYLE_LIST | TBSTYLE_TOOLTIPS;
-            texte.clear();
-            break;
-        case Genre::ListeVue:
-            classe = WC_LISTVIEWW;
-            style |= LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | WS_TABSTOP;
-            etendu |= WS_EX_CLIENTEDGE;
-            texte.clear();
-            break;
-        case Genre::ListeLecteurs:
-            classe = L"COMBOBOX";
-            style |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
-            texte.clear();
-            break;
-        case Genre::ListeDossiers:
-            classe = L"LISTBOX";
-            style |= LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT |
-                     WS_VSCROLL | WS_TABSTOP;
-            etendu |= WS_EX_CLIENTEDGE;
-            texte.clear();
-            break;
-        case Genre::BarreProgression:
-            classe = PROGRESS_CLASSW;
-            texte.clear();
-            break;
-        case Genre::Minuterie:
-            break;
-        }
-        if (!PrendLeFocus(c.genre) || c.tabulation == SansTabulation) {
-            style &= ~static_cast<DWORD>(WS_TABSTOP);
-        }
-        // Option buttons side by side form one group, which the arrows go through.
-        if (c.genre != Genre::BoutonOption || precedent != Genre::BoutonOption ||
-            parentPrecedent != parentFenetre) {
-            style |= WS_GROUP;
-        }
-        precedent = c.genre;
-        parentPrecedent = parentFenetre;
-        if (c.visible) {
-            style |= WS_VISIBLE;
-        }
-        if (!c.actif) {
-            style |= WS_DISABLED;
-        }
-        const RECT r = RectanglePixels(c.position, dpi_);
-        ctl.hwnd = CreateWindowExW(
-            etendu, classe, texte.c_str(), style, r.left, r.top, r.right - r.left,
-            c.genre == Genre::ListeLecteurs ? MulDiv(200, dpi_, USER_DEFAULT_SCREEN_DPI)
-                                            : r.bottom - r.top,
-            parentFenetre, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(ctl.Identifiant())),
-            GetModuleHandleW(nullptr), nullptr);
-        if (ctl.hwnd == nullptr) {
-            throw Erreur(ErrMemoire); // out of memory: the system could not make the window
-        }
-        HWND h = ctl.hwnd;
-        SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(Police(ctl.LirePolice())), FALSE);
-        if (Sousclasse(c)) {
-            SetWindowSubclass(h, &VueWin32::ProcedureControle, 1,
-                              reinterpret_cast<DWORD_PTR>(this));
-        }
-        switch (c.genre) {
-        case Genre::ZoneTexte:
-            // As long as the program or the user likes: the clipboard may bring anything.
-            SendMessageW(h, EM_SETLIMITTEXT, 0, 0);
-            break;
-        case Genre::BarreOutils: {
-            SendMessageW(h, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-            const UINT base = kPremierBoutonOutil + static_cast<UINT>(i) * kBoutonsParBarre;
-            std::vector<std::wstring> textes;
-            for (std::string_view cle : c.cles) {
-                textes.push_back(LargeDepuisAnsi(cle));
-            }
-            std::vector<TBBUTTON> boutons;
-            for (std::size_t k = 0; k < textes.size() && k < kBoutonsParBarre; ++k) {
-                TBBUTTON b{};
-                b.iBitmap = I_IMAGENONE;
-                b.idCommand = static_cast<int>(base + k);
-                b.fsState = TBSTATE_ENABLED;
-                b.fsStyle = BTNS_BUTTON | BTNS_AUTOSIZE | BTNS_SHOWTEXT;
-                b.iString = reinterpret_cast<INT_PTR>(textes[k].c_str());
-                boutons.push_back(b);
-            }
-            SendMessageW(h, TB_ADDBUTTONSW, boutons.size(),
-                         reinterpret_cast<LPARAM>(boutons.data()));
-            ctl.bulleBoutons = textes;
-            ctl.libellesBoutons = std::move(textes);
-            break;
-        }
-        case Genre::ListeVue: {
-            SendMessageW(h, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
-                         LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
-            for (std::size_t k = 0; k < c.cles.size(); ++k) {
-                std::wstring t = LargeDepuisAnsi(c.cles[k]);
-                LVCOLUMNW colonne{};
-                colonne.mask = LVCF_TEXT | LVCF_WIDTH;
-                colonne.cx = (r.right - r.left) / static_cast<int>(c.cles.size());
-                colonne.pszText = t.data();
-                SendMessageW(h, LVM_INSERTCOLUMNW, k, reinterpret_cast<LPARAM>(&colonne));
-            }
-            break;
-        }
-        case Genre::ListeLecteurs:
-            ctl.lecteurs = std::make_unique<ListeLecteurs>();
-            ctl.lecteurs->surChangement = [this, &ctl, &c] {
-                ctl.MontrerLecteurs();
-                Signaler(c.nom, c.indice, Evenement::Change);
-            };
-            ctl.MontrerLecteurs();
-            break;
-        case Genre::ListeDossiers:
-            ctl.dossiers = std::make_unique<ListeDossiers>();
-            ctl.dossiers->surChangement = [this, &ctl, &c] {
-                ctl.MontrerDossiers();
-                Signaler(c.nom, c.indice, Evenement::Change);
-            };
-            ctl.MontrerDossiers();
-            break;
-        case Genre::BarreProgression:
-            SendMessageW(h, PBM_SETRANGE32, 0, kEchelle);
-            SendMessageW(h, PBM_SETPOS, 0, 0);
-            break;
-        default:
-            break;
-        }
-        if (!c.infoBulle.empty()) {
-            ctl.DefinirInfoBulle(std::string(c.infoBulle));
-        }
-        if (rang[i] < premierRang && (GetWindowLongW(h, GWL_STYLE) & WS_TABSTOP)) {
-            premierRang = rang[i];
-            premier = h;
+    // The dialog keys walk the controls in the order of their windows: the tab order, each
+    // box's label just before it, where screen readers look for the box's name.
+    const std::vector<std::size_t> conteneurs = Conteneurs(table);
+    const std::vector<std::size_t> libelles = Libelles(table);
+    std::vector<bool> nommeUneBoite(table.size(), false);
+    for (std::size_t libelle : libelles) {
+        if (libelle != Aucun) {
+            nommeUneBoite[libelle] = true;
         }
     }
-    focus_ = premier;
+    const ControleWin32* precedent = nullptr;
+    for (std::size_t i : OrdreCreation(table)) {
+        if (DescriptionWin32(table[i].genre).classe == nullptr) {
+            continue;
+        }
+        const std::size_t p = conteneurs[i];
+        HWND parent = p != Aucun && controles_[p]->hwnd != nullptr ? controles_[p]->hwnd : hwnd_;
+        CreerControle(i, parent, precedent, nommeUneBoite[i]);
+        precedent = controles_[i].get();
+    }
+    if (const auto ordre = OrdreTabulation(table); !ordre.empty()) {
+        focus_ = controles_[ordre.front()]->hwnd;
+    }
     Dimensionner();
+}
+
+void VueWin32::CreerControle(std::size_t position, HWND parent, const ControleWin32* precedent,
+                             bool nommeUneBoite) {
+    ControleWin32& ctl = *controles_[position];
+    const ConceptionControle& c = ctl.Conception();
+    const GenreWin32& genre = DescriptionWin32(c.genre);
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | genre.style;
+    if (genre.variante != nullptr) {
+        style |= genre.variante(c, nommeUneBoite);
+    }
+    if (!DansLaTabulation(c)) {
+        style &= ~static_cast<DWORD>(WS_TABSTOP);
+    }
+    // Option buttons side by side form one group, which the arrows go through.
+    if (c.genre != Genre::BoutonOption || precedent == nullptr ||
+        precedent->Conception().genre != Genre::BoutonOption ||
+        GetParent(precedent->hwnd) != parent) {
+        style |= WS_GROUP;
+    }
+    style |= (c.visible ? WS_VISIBLE : 0) | (c.actif ? 0 : WS_DISABLED);
+    const std::wstring texte =
+        genre.legende ? LargeDepuisAnsi(TexteDeBoite(c, std::string(c.legende))) : std::wstring();
+    const RECT r = RectanglePixels(c.position, dpi_);
+    ctl.hwnd = CreateWindowExW(genre.etendu, genre.classe, texte.c_str(), style, r.left, r.top,
+                               r.right - r.left, HauteurPixels(c, r.bottom - r.top, dpi_), parent,
+                               reinterpret_cast<HMENU>(static_cast<UINT_PTR>(ctl.Identifiant())),
+                               GetModuleHandleW(nullptr), nullptr);
+    if (ctl.hwnd == nullptr) {
+        throw Erreur(ErrMemoire); // out of memory: the system could not make the window
+    }
+    SendMessageW(ctl.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(Police(ctl.LirePolice())), FALSE);
+    if (VoitAvantClasse(c)) {
+        SetWindowSubclass(ctl.hwnd, &VueWin32::ProcedureControle, 1,
+                          reinterpret_cast<DWORD_PTR>(this));
+    }
+    if (genre.preparer != nullptr) {
+        genre.preparer(ctl, position, r.right - r.left);
+    }
+    if (!c.infoBulle.empty()) {
+        ctl.DefinirInfoBulle(std::string(c.infoBulle));
+    }
 }
 
 VueWin32::~VueWin32() {
@@ -707,7 +242,7 @@ void VueWin32::Liberer() {
         // What the form still sends while it goes reaches nothing.
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         for (const auto& c : controles_) {
-            if (c->hwnd != nullptr && Sousclasse(c->Conception())) {
+            if (c->hwnd != nullptr && VoitAvantClasse(c->Conception())) {
                 RemoveWindowSubclass(c->hwnd, &VueWin32::ProcedureControle, 1);
             }
         }
@@ -719,33 +254,19 @@ void VueWin32::Liberer() {
         DestroyWindow(cache_);
         cache_ = nullptr;
     }
+    // The windows gone, what they drew with goes.
     controles_.clear();
-    for (auto& [p, f] : polices_) {
-        DeleteObject(f);
-    }
     polices_.clear();
-    for (auto& [couleur, pinceau] : pinceaux_) {
-        DeleteObject(pinceau);
-    }
     pinceaux_.clear();
-    for (HICON& i : icones_) {
-        if (i != nullptr) {
-            DestroyIcon(i);
-            i = nullptr;
-        }
-    }
-    for (HICON& i : dossiers_) {
-        if (i != nullptr) {
-            DestroyIcon(i);
-            i = nullptr;
-        }
+    for (monvalor::Icone& i : icones_) {
+        i.Reinitialiser();
     }
 }
 
 HFONT VueWin32::Police(const monvalor::Police& police) {
     for (const auto& [p, f] : polices_) {
         if (p == police) {
-            return f;
+            return f.Get();
         }
     }
     const std::wstring face = FaceDisponible(police.face);
@@ -753,13 +274,14 @@ HFONT VueWin32::Police(const monvalor::Police& police) {
                           police.gras ? FW_BOLD : FW_NORMAL, FALSE, police.souligne, FALSE,
                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                           DEFAULT_PITCH | FF_DONTCARE, face.c_str());
-    polices_.emplace_back(police, f);
+    polices_.emplace_back(police, PoliceGdi(f));
     return f;
 }
 
 // Every control where the design puts it at the monitor's pixels, in its font at that size.
 void VueWin32::Disposer() {
-    std::vector<std::pair<monvalor::Police, HFONT>> anciennes;
+    // The fonts of the old size go once no control draws with them.
+    std::vector<std::pair<monvalor::Police, PoliceGdi>> anciennes;
     anciennes.swap(polices_);
     Dimensionner();
     for (const auto& c : controles_) {
@@ -768,21 +290,13 @@ void VueWin32::Disposer() {
         }
         const ConceptionControle& d = c->Conception();
         const RECT r = RectanglePixels(d.position, dpi_);
-        const int hauteur = d.genre == Genre::ListeLecteurs
-                                ? MulDiv(200, dpi_, USER_DEFAULT_SCREEN_DPI)
-                                : r.bottom - r.top;
-        SetWindowPos(c->hwnd, nullptr, r.left, r.top, r.right - r.left, hauteur,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(c->hwnd, nullptr, r.left, r.top, r.right - r.left,
+                     HauteurPixels(d, r.bottom - r.top, dpi_), SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(c->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(Police(c->LirePolice())), TRUE);
-        if (d.genre == Genre::ListeDossiers) {
-            SendMessageW(c->hwnd, LB_SETITEMHEIGHT, 0, MulDiv(18, dpi_, USER_DEFAULT_SCREEN_DPI));
+        if (c->liste) {
+            c->liste->Disposer(dpi_);
         }
-        if (d.genre == Genre::Image) {
-            c->MontrerImage();
-        }
-    }
-    for (auto& [p, f] : anciennes) {
-        DeleteObject(f);
+        c->MontrerImage();
     }
 }
 
@@ -971,15 +485,12 @@ void VueWin32::Commande(UINT id, UINT code, HWND fenetre) {
     if (id == IDOK || id == IDCANCEL) {
         // Keys that no control took: Esc presses the cancel button (Enter finds the default
         // one through DM_GETDEFID).
-        if (id == IDCANCEL) {
-            for (const auto& c : controles_) {
-                const ConceptionControle& d = c->Conception();
-                if (d.annulation && c->hwnd != nullptr && IsWindowVisible(c->hwnd) &&
-                    IsWindowEnabled(c->hwnd)) {
-                    Signaler(d.nom, d.indice, Evenement::Click);
-                    return;
-                }
-            }
+        const std::size_t i =
+            id == IDCANCEL ? ControleDeLaTouche(conception_.controles, Touche::Echap, Aucun,
+                                                [this](std::size_t j) { return Disponible(j); })
+                           : Aucun;
+        if (i != Aucun) {
+            controles_[i]->Signaler(Evenement::Click);
         }
         return;
     }
@@ -987,64 +498,19 @@ void VueWin32::Commande(UINT id, UINT code, HWND fenetre) {
     if (c == nullptr || (fenetre != nullptr && fenetre != c->hwnd)) {
         return;
     }
-    const ConceptionControle& d = c->Conception();
-    switch (d.genre) {
-    case Genre::Bouton:
-    case Genre::CaseACocher:
-    case Genre::BoutonOption:
-        if (code == BN_CLICKED) {
-            Signaler(d.nom, d.indice, Evenement::Click);
-        }
-        break;
-    case Genre::Label:
-    case Genre::Image:
-        if (code == STN_CLICKED) {
-            Signaler(d.nom, d.indice, Evenement::Click);
-        }
-        break;
-    case Genre::ZoneTexte:
-        if (code == EN_CHANGE) {
-            Signaler(d.nom, d.indice, Evenement::Change);
-        }
-        break;
-    case Genre::ListeLecteurs:
-        if (code == CBN_DROPDOWN) {
-            // Read again each time it opens: a key plugged in meanwhile shows.
-            c->lecteurs->Rafraichir();
-            c->MontrerLecteurs();
-        } else if (code == CBN_SELENDOK ||
-                   (code == CBN_SELCHANGE && !SendMessageW(c->hwnd, CB_GETDROPPEDSTATE, 0, 0))) {
-            const auto i = SendMessageW(c->hwnd, CB_GETCURSEL, 0, 0);
-            ListeLecteurs& l = *c->lecteurs;
-            const auto vivant = vivant_;
-            ActionSurListe([&] {
-                if (i >= 0 && static_cast<std::size_t>(i) < l.Lecteurs().size() &&
-                    static_cast<std::size_t>(i) != l.Indice()) {
-                    l.DefinirLecteur(TexteLecteur(l.Lecteurs()[static_cast<std::size_t>(i)]));
-                }
-            });
-            if (*vivant) {
-                c->MontrerLecteurs();
-            }
-        }
-        break;
-    case Genre::ListeDossiers:
-        if (code == LBN_DBLCLK) {
-            const auto i = SendMessageW(c->hwnd, LB_GETCURSEL, 0, 0);
-            if (i >= 0) {
-                ListeDossiers& l = *c->dossiers;
-                const auto vivant = vivant_;
-                ActionSurListe([&] { l.Ouvrir(static_cast<std::size_t>(i)); });
-                // What it shows again, opened or not.
-                if (*vivant) {
-                    c->MontrerDossiers();
-                }
-            }
-        }
-        break;
-    default:
-        break;
+    const GenreWin32& genre = DescriptionWin32(c->Conception().genre);
+    if (code == genre.clic) {
+        c->Signaler(Evenement::Click);
+    } else if (code == genre.change) {
+        c->Signaler(Evenement::Change);
+    } else if (c->liste) {
+        c->liste->Commande(code);
     }
+}
+
+bool VueWin32::Disponible(std::size_t position) const {
+    HWND h = controles_[position]->hwnd;
+    return h != nullptr && IsWindowVisible(h) && IsWindowEnabled(h);
 }
 
 LRESULT VueWin32::Notification(NMHDR& entete) {
@@ -1067,44 +533,36 @@ LRESULT VueWin32::Notification(NMHDR& entete) {
     return 0;
 }
 
-void VueWin32::DessinerDossier(ControleWin32& c, const DRAWITEMSTRUCT& dessin) {
-    if (dessin.itemID == static_cast<UINT>(-1)) {
-        return;
+LRESULT VueWin32::Couleur(HDC dc, HWND fenetre) {
+    ControleWin32* c = ParFenetre(fenetre);
+    const int couleur = c ? c->Conception().couleur : SansCouleur;
+    if (couleur == SansCouleur) {
+        return -1;
     }
-    const bool choisi = dessin.itemState & ODS_SELECTED;
-    HDC dc = dessin.hDC;
-    FillRect(dc, &dessin.rcItem, GetSysColorBrush(choisi ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    const auto donnees = static_cast<LPARAM>(dessin.itemData);
-    const int niveau = static_cast<int>(donnees & 0xFFFF);
-    const bool ouvert = (donnees & 0x10000) != 0;
-    RECT r = dessin.rcItem;
-    r.left += MulDiv(2 + kRetrait * niveau, dpi_, USER_DEFAULT_SCREEN_DPI);
-    const int cote = MulDiv(16, dpi_, USER_DEFAULT_SCREEN_DPI);
-    HICON& icone = dossiers_[ouvert ? 1 : 0];
-    if (icone == nullptr) {
-        SHSTOCKICONINFO info{};
-        info.cbSize = sizeof info;
-        if (SUCCEEDED(SHGetStockIconInfo(ouvert ? SIID_FOLDEROPEN : SIID_FOLDER,
-                                         SHGSI_ICON | SHGSI_SMALLICON, &info))) {
-            icone = info.hIcon;
+    const COLORREF rgb = RGB((couleur >> 16) & 0xFF, (couleur >> 8) & 0xFF, couleur & 0xFF);
+    if (c->Conception().genre == Genre::Ligne) {
+        // A drawn line is its colour all over.
+        for (const auto& [k, pinceau] : pinceaux_) {
+            if (k == couleur) {
+                return reinterpret_cast<LRESULT>(pinceau.Get());
+            }
         }
+        pinceaux_.emplace_back(couleur, PinceauGdi(CreateSolidBrush(rgb)));
+        return reinterpret_cast<LRESULT>(pinceaux_.back().second.Get());
     }
-    if (icone != nullptr) {
-        DrawIconEx(dc, r.left, r.top + (r.bottom - r.top - cote) / 2, icone, cote, cote, 0, nullptr,
-                   DI_NORMAL);
-    }
-    r.left += cote + MulDiv(4, dpi_, USER_DEFAULT_SCREEN_DPI);
-    const auto longueur = SendMessageW(c.hwnd, LB_GETTEXTLEN, dessin.itemID, 0);
-    std::wstring texte(static_cast<std::size_t>(std::max<LRESULT>(longueur, 0)) + 1, L'\0');
-    SendMessageW(c.hwnd, LB_GETTEXT, dessin.itemID, reinterpret_cast<LPARAM>(texte.data()));
-    texte.resize(static_cast<std::size_t>(std::max<LRESULT>(longueur, 0)));
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(choisi ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-    DrawTextW(dc, texte.c_str(), static_cast<int>(texte.size()), &r,
-              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-    if (dessin.itemState & ODS_FOCUS) {
-        DrawFocusRect(dc, &dessin.rcItem);
-    }
+    SetTextColor(dc, rgb);
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+// Enter presses the button that has the focus, else the default one.
+LRESULT VueWin32::BoutonParDefaut() const {
+    ControleWin32* focus = ParFenetre(GetFocus());
+    const std::size_t i =
+        ControleDeLaTouche(conception_.controles, Touche::Entree,
+                           focus ? focus->Identifiant() - kPremierIdentifiant : Aucun,
+                           [this](std::size_t j) { return Disponible(j); });
+    return i != Aucun ? MAKELRESULT(controles_[i]->Identifiant(), DC_HASDEFID) : 0;
 }
 
 LRESULT VueWin32::Traiter(UINT message, WPARAM w, LPARAM l) {
@@ -1114,44 +572,15 @@ LRESULT VueWin32::Traiter(UINT message, WPARAM w, LPARAM l) {
         return 0;
     case WM_NOTIFY:
         return Notification(*reinterpret_cast<NMHDR*>(l));
-    case DM_GETDEFID: {
-        // Enter presses the button that has the focus, else the default one.
-        ControleWin32* c = ParFenetre(GetFocus());
-        if (c == nullptr || c->Conception().genre != Genre::Bouton) {
-            c = nullptr;
-            for (const auto& d : controles_) {
-                if (d->Conception().defaut && d->hwnd != nullptr && IsWindowVisible(d->hwnd) &&
-                    IsWindowEnabled(d->hwnd)) {
-                    c = d.get();
-                    break;
-                }
-            }
-        }
-        return c ? MAKELRESULT(c->Identifiant(), DC_HASDEFID) : 0;
-    }
+    case DM_GETDEFID:
+        return BoutonParDefaut();
     case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN: {
-        ControleWin32* c = ParFenetre(reinterpret_cast<HWND>(l));
-        const int couleur = c ? c->Conception().couleur : SansCouleur;
-        if (couleur == SansCouleur) {
-            break;
+    case WM_CTLCOLORBTN:
+        if (const LRESULT r = Couleur(reinterpret_cast<HDC>(w), reinterpret_cast<HWND>(l));
+            r != -1) {
+            return r;
         }
-        const COLORREF rgb = RGB((couleur >> 16) & 0xFF, (couleur >> 8) & 0xFF, couleur & 0xFF);
-        auto dc = reinterpret_cast<HDC>(w);
-        if (c->Conception().genre == Genre::Ligne) {
-            // A drawn line is its colour all over.
-            for (const auto& [k, pinceau] : pinceaux_) {
-                if (k == couleur) {
-                    return reinterpret_cast<LRESULT>(pinceau);
-                }
-            }
-            pinceaux_.emplace_back(couleur, CreateSolidBrush(rgb));
-            return reinterpret_cast<LRESULT>(pinceaux_.back().second);
-        }
-        SetTextColor(dc, rgb);
-        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-    }
+        break;
     case WM_SETCURSOR: {
         ControleWin32* c = ParFenetre(reinterpret_cast<HWND>(w));
         if (c != nullptr && c->Conception().lien && LOWORD(l) == HTCLIENT) {
@@ -1163,7 +592,7 @@ LRESULT VueWin32::Traiter(UINT message, WPARAM w, LPARAM l) {
     case WM_MEASUREITEM: {
         auto& mesure = *reinterpret_cast<MEASUREITEMSTRUCT*>(l);
         if (mesure.CtlType == ODT_LISTBOX) {
-            mesure.itemHeight = static_cast<UINT>(MulDiv(18, dpi_, USER_DEFAULT_SCREEN_DPI));
+            mesure.itemHeight = static_cast<UINT>(HauteurEntreeDossier(dpi_));
             return TRUE;
         }
         break;
@@ -1171,27 +600,16 @@ LRESULT VueWin32::Traiter(UINT message, WPARAM w, LPARAM l) {
     case WM_DRAWITEM: {
         const auto& dessin = *reinterpret_cast<const DRAWITEMSTRUCT*>(l);
         ControleWin32* c = ParFenetre(dessin.hwndItem);
-        if (c != nullptr && c->dossiers) {
-            DessinerDossier(*c, dessin);
+        if (c != nullptr && c->liste && c->liste->Dessiner(dessin, dpi_)) {
             return TRUE;
         }
         break;
     }
-    case WM_TIMER: {
-        ControleWin32* c = ParIdentifiant(static_cast<UINT>(w));
-        if (c == nullptr || c->Conception().genre != Genre::Minuterie) {
-            break;
+    case WM_TIMER:
+        if (Tic(static_cast<UINT>(w))) {
+            return 0;
         }
-        // A tick that runs long, or opens a modal window, is not run into by the next one.
-        if (!c->enTic) {
-            c->enTic = true;
-            const ConceptionControle& d = c->Conception();
-            if (Signaler(d.nom, d.indice, Evenement::Timer)) {
-                c->enTic = false;
-            }
-        }
-        return 0;
-    }
+        break;
     case WM_CLOSE:
         // The form is destroyed by its window object, never by the system under our feet.
         Signaler("", -1, Evenement::Fermeture);
@@ -1221,6 +639,21 @@ LRESULT VueWin32::Traiter(UINT message, WPARAM w, LPARAM l) {
     return DefWindowProcW(hwnd_, message, w, l);
 }
 
+bool VueWin32::Tic(UINT id) {
+    ControleWin32* c = ParIdentifiant(id);
+    if (c == nullptr || c->Conception().genre != Genre::Minuterie) {
+        return false;
+    }
+    // A tick that runs long, or opens a modal window, is not run into by the next one.
+    if (!c->enTic) {
+        c->enTic = true;
+        if (c->Signaler(Evenement::Timer)) {
+            c->enTic = false;
+        }
+    }
+    return true;
+}
+
 LRESULT CALLBACK VueWin32::Procedure(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
     auto* vue = reinterpret_cast<VueWin32*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (vue == nullptr) {
@@ -1233,7 +666,11 @@ LRESULT CALLBACK VueWin32::Procedure(HWND hwnd, UINT message, WPARAM w, LPARAM l
 
 LRESULT CALLBACK VueWin32::ProcedureControle(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR,
                                              DWORD_PTR donnees) {
-    auto* vue = reinterpret_cast<VueWin32*>(donnees);
+    return reinterpret_cast<VueWin32*>(donnees)->MessageControle(hwnd, message, w, l);
+}
+
+LRESULT VueWin32::MessageControle(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
+    ControleWin32* c = ParFenetre(hwnd);
     switch (message) {
     case WM_COMMAND:
     case WM_NOTIFY:
@@ -1244,42 +681,21 @@ LRESULT CALLBACK VueWin32::ProcedureControle(HWND hwnd, UINT message, WPARAM w, 
     case WM_MEASUREITEM:
     case WM_DRAWITEM:
         // A frame's controls speak to the form, as if they stood on it.
-        if (ControleWin32* c = vue->ParFenetre(hwnd);
-            c != nullptr && EstConteneur(c->Conception().genre)) {
-            return SendMessageW(vue->hwnd_, message, w, l);
+        if (c != nullptr && EstConteneur(c->Conception().genre)) {
+            return SendMessageW(hwnd_, message, w, l);
         }
         break;
-    case WM_GETDLGCODE: {
-        // Enter opens the folder the user moved to; on the current folder it is the form's.
-        ControleWin32* c = vue->ParFenetre(hwnd);
-        const auto* m = reinterpret_cast<const MSG*>(l);
-        if (c != nullptr && c->dossiers && m != nullptr && m->message == WM_KEYDOWN &&
-            m->wParam == VK_RETURN) {
-            const auto i = SendMessageW(hwnd, LB_GETCURSEL, 0, 0);
-            if (i >= 0 && static_cast<std::size_t>(i) != c->dossiers->IndiceCourant()) {
-                return DefSubclassProc(hwnd, message, w, l) | DLGC_WANTMESSAGE;
-            }
+    case WM_GETDLGCODE:
+    case WM_KEYDOWN: {
+        LRESULT resultat = 0;
+        if (c != nullptr && c->liste && c->liste->Intercepter(message, w, l, resultat)) {
+            return resultat;
         }
         // A box of lines keeps Enter; Tab and Esc stay the form's.
-        if (c != nullptr && !c->dossiers && m != nullptr && m->message == WM_KEYDOWN &&
-            (m->wParam == VK_TAB || m->wParam == VK_ESCAPE)) {
+        const auto* m = reinterpret_cast<const MSG*>(l);
+        if (message == WM_GETDLGCODE && c != nullptr && !c->liste && m != nullptr &&
+            m->message == WM_KEYDOWN && (m->wParam == VK_TAB || m->wParam == VK_ESCAPE)) {
             return DefSubclassProc(hwnd, message, w, l) & ~static_cast<LRESULT>(DLGC_WANTMESSAGE);
-        }
-        break;
-    }
-    case WM_KEYDOWN: {
-        ControleWin32* c = vue->ParFenetre(hwnd);
-        if (c != nullptr && c->dossiers && w == VK_RETURN) {
-            const auto i = SendMessageW(hwnd, LB_GETCURSEL, 0, 0);
-            if (i >= 0 && static_cast<std::size_t>(i) != c->dossiers->IndiceCourant()) {
-                ListeDossiers& liste = *c->dossiers;
-                const auto vivant = vue->vivant_;
-                ActionSurListe([&] { liste.Ouvrir(static_cast<std::size_t>(i)); });
-                if (*vivant) {
-                    c->MontrerDossiers();
-                }
-                return 0;
-            }
         }
         break;
     }

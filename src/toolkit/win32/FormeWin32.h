@@ -6,6 +6,9 @@
 
 #include <windows.h>
 
+// (after <windows.h>, which its system headers need first)
+#include "toolkit/win32/Poignees.h"
+
 #include <memory>
 #include <string>
 #include <string_view>
@@ -68,6 +71,10 @@ private:
     // False when the window object unloaded the form meanwhile: nothing of it may be touched.
     bool Signaler(std::string_view controle, int indice, Evenement evenement);
     void Construire();
+    // Makes the control at that position of the table, in the window of its container;
+    // `precedent` is the control made just before, for the groups of option buttons.
+    void CreerControle(std::size_t position, HWND parent, const ControleWin32* precedent,
+                       bool nommeUneBoite);
     void Liberer();
     void Disposer();
     void Dimensionner();
@@ -77,8 +84,14 @@ private:
     ControleWin32* ParIdentifiant(UINT id) const;
     ControleWin32* ParFenetre(HWND fenetre) const;
     void Commande(UINT id, UINT code, HWND fenetre);
+    // Whether the control at that position of the table can be pressed: shown and enabled.
+    bool Disponible(std::size_t position) const;
+    // A timer's tick; false when the identifier is no timer's.
+    bool Tic(UINT id);
     LRESULT Notification(NMHDR& entete);
-    void DessinerDossier(ControleWin32& c, const DRAWITEMSTRUCT& dessin);
+    LRESULT Couleur(HDC dc, HWND fenetre);
+    LRESULT BoutonParDefaut() const;
+    LRESULT MessageControle(HWND hwnd, UINT message, WPARAM w, LPARAM l);
 
     const ConceptionFenetre& conception_;
     IRecepteur& recepteur_;
@@ -91,10 +104,9 @@ private:
     bool enConstruction_ = true;
     std::shared_ptr<bool> vivant_ = std::make_shared<bool>(true);
     std::vector<std::unique_ptr<ControleWin32>> controles_;
-    std::vector<std::pair<monvalor::Police, HFONT>> polices_;
-    std::vector<std::pair<int, HBRUSH>> pinceaux_;
-    HICON icones_[2] = {};   // the form's, large and small
-    HICON dossiers_[2] = {}; // closed and open folders
+    std::vector<std::pair<monvalor::Police, PoliceGdi>> polices_;
+    std::vector<std::pair<int, PinceauGdi>> pinceaux_;
+    monvalor::Icone icones_[2]; // the form's, large and small
 };
 
 class FabriqueWin32 final : public IFabriqueFormulaires {

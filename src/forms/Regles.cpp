@@ -1,0 +1,152 @@
+#include "forms/Regles.h"
+
+#include "support/Erreur.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+#include <tuple>
+
+namespace monvalor {
+
+void Exiger(const ConceptionControle& c, Propriete propriete, bool possible) {
+    if (!possible || !APropriete(c.genre, propriete)) {
+        throw Erreur(ErrArgument);
+    }
+}
+
+void ExigerCle(const ConceptionControle& c, std::size_t position) {
+    Exiger(c, Propriete::TexteCle, position < c.cles.size());
+}
+
+void ExigerIntervalle(const ConceptionControle& c, int millisecondes) {
+    Exiger(c, Propriete::Intervalle, millisecondes >= 0);
+}
+
+void Progression::DefinirMax(double max) {
+    if (!(max > 0)) {
+        throw Erreur(ErrValeurPropriete);
+    }
+    max_ = max;
+    valeur_ = std::min(valeur_, max_);
+}
+
+void Progression::DefinirValeur(double valeur) {
+    if (!(valeur >= 0 && valeur <= max_)) {
+        throw Erreur(ErrValeurPropriete);
+    }
+    valeur_ = valeur;
+}
+
+int Progression::Position(int echelle) const {
+    return static_cast<int>(std::lround(valeur_ / max_ * echelle));
+}
+
+std::string FinsDeLigneWindows(const std::string& texte) {
+    std::string r;
+    r.reserve(texte.size());
+    for (std::size_t i = 0; i < texte.size(); ++i) {
+        if (texte[i] == '\n' && (i == 0 || texte[i - 1] != '\r')) {
+            r.push_back('\r');
+        }
+        r.push_back(texte[i]);
+    }
+    return r;
+}
+
+std::string TexteDeBoite(const ConceptionControle& c, const std::string& texte) {
+    return c.genre == Genre::ZoneTexte && c.retourLigne ? FinsDeLigneWindows(texte) : texte;
+}
+
+std::vector<std::size_t> Conteneurs(TableControles table) {
+    std::vector<std::size_t> parent(table.size(), Aucun);
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        if (table[i].conteneur.empty()) {
+            continue;
+        }
+        for (std::size_t j = 0; j < i; ++j) {
+            if (table[j].nom == table[i].conteneur && table[j].indice == -1 &&
+                EstConteneur(table[j].genre)) {
+                parent[i] = j;
+                break;
+            }
+        }
+    }
+    return parent;
+}
+
+std::vector<std::size_t> OrdreTabulation(TableControles table) {
+    std::vector<std::size_t> ordre;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        if (DansLaTabulation(table[i])) {
+            ordre.push_back(i);
+        }
+    }
+    std::stable_sort(ordre.begin(), ordre.end(), [&](std::size_t a, std::size_t b) {
+        return table[a].tabulation < table[b].tabulation;
+    });
+    return ordre;
+}
+
+std::vector<std::size_t> Libelles(TableControles table) {
+    const std::vector<std::size_t> parent = Conteneurs(table);
+    std::vector<std::size_t> libelle(table.size(), Aucun);
+    for (std::size_t i = 1; i < table.size(); ++i) {
+        if (table[i].genre == Genre::ZoneTexte && table[i - 1].genre == Genre::Label &&
+            parent[i - 1] == parent[i]) {
+            libelle[i] = i - 1;
+        }
+    }
+    return libelle;
+}
+
+std::vector<std::size_t> OrdreCreation(TableControles table) {
+    const std::size_t n = table.size();
+    const std::vector<std::size_t> parent = Conteneurs(table);
+    constexpr double kSansRang = 1e9;
+    std::vector<double> rang(n, kSansRang);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (DansLaTabulation(table[i])) {
+            rang[i] = table[i].tabulation;
+        }
+    }
+    const std::vector<std::size_t> libelle = Libelles(table);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (libelle[i] != Aucun) {
+            rang[libelle[i]] = rang[i] - 0.5;
+        }
+    }
+    for (std::size_t i = n; i-- > 0;) {
+        for (std::size_t p = parent[i]; p != Aucun; p = parent[p]) {
+            rang[p] = std::min(rang[p], rang[i]);
+        }
+    }
+    std::vector<int> profondeur(n, 0);
+    for (std::size_t i = 0; i < n; ++i) {
+        for (std::size_t p = parent[i]; p != Aucun; p = parent[p]) {
+            ++profondeur[i];
+        }
+    }
+    std::vector<std::size_t> ordre(n);
+    std::iota(ordre.begin(), ordre.end(), std::size_t{0});
+    std::stable_sort(ordre.begin(), ordre.end(), [&](std::size_t a, std::size_t b) {
+        return std::tuple(profondeur[a], rang[a]) < std::tuple(profondeur[b], rang[b]);
+    });
+    return ordre;
+}
+
+std::size_t ControleDeLaTouche(TableControles table, Touche touche, std::size_t focus,
+                               const std::function<bool(std::size_t)>& disponible) {
+    if (touche == Touche::Entree && focus < table.size() && table[focus].genre == Genre::Bouton) {
+        return focus;
+    }
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const bool role = touche == Touche::Entree ? table[i].defaut : table[i].annulation;
+        if (role && disponible(i)) {
+            return i;
+        }
+    }
+    return Aucun;
+}
+
+} // namespace monvalor

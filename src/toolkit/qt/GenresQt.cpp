@@ -1,0 +1,212 @@
+#include "toolkit/qt/GenresQt.h"
+
+#include "forms/Regles.h"
+#include "toolkit/qt/FormeQt.h"
+#include "toolkit/qt/ListesQt.h"
+#include "toolkit/qt/TexteQt.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeWidget>
+
+#include <array>
+
+namespace monvalor {
+
+namespace {
+
+// Each event of a control goes to the form, which tells the window.
+auto Vers(FormQt& form, const ConceptionControle& c, Evenement evenement) {
+    return [f = &form, &c, evenement] { f->Transmettre(c.nom, c.indice, evenement); };
+}
+
+QObject* CreerLabel(const ConceptionControle& c, QWidget& parent, FormQt& form) {
+    auto* label = new QLabel(VersQString(c.legende), &parent);
+    // A picture is centred in its box; a caption that wraps, or a link, starts at the top; a
+    // plain one-line caption sits in the middle of its row.
+    if (c.genre == Genre::Image) {
+        label->setAlignment(Qt::AlignCenter);
+    } else if (c.retourLigne || c.lien) {
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    }
+    label->setWordWrap(c.retourLigne);
+    // Qt reports no click on a label: the form watches for it.
+    label->installEventFilter(&form);
+    return label;
+}
+
+QObject* CreerZoneTexte(const ConceptionControle& c, QWidget& parent, FormQt& form) {
+    if (c.retourLigne) {
+        auto* lignes = new QPlainTextEdit(VersQString(c.legende), &parent);
+        QObject::connect(lignes, &QPlainTextEdit::textChanged, lignes,
+                         Vers(form, c, Evenement::Change));
+        return lignes;
+    }
+    auto* ligne = new QLineEdit(VersQString(c.legende), &parent);
+    QObject::connect(ligne, &QLineEdit::textChanged, ligne, Vers(form, c, Evenement::Change));
+    return ligne;
+}
+
+QAbstractButton* Cliquable(QAbstractButton* bouton, const ConceptionControle& c, FormQt& form) {
+    QObject::connect(bouton, &QAbstractButton::clicked, bouton, Vers(form, c, Evenement::Click));
+    return bouton;
+}
+
+QObject* CreerBouton(const ConceptionControle& c, QWidget& parent, FormQt& form) {
+    auto* poussoir = new QPushButton(VersQString(c.legende), &parent);
+    // Enter presses the button that has the focus.
+    poussoir->setAutoDefault(true);
+    poussoir->setDefault(c.defaut);
+    return Cliquable(poussoir, c, form);
+}
+
+QObject* CreerCase(const ConceptionControle& c, QWidget& parent, FormQt& form) {
+    return Cliquable(new QCheckBox(VersQString(c.legende), &parent), c, form);
+}
+
+QObject* CreerOption(const ConceptionControle& c, QWidget& parent, FormQt& form) {
+    return Cliquable(new QRadioButton(VersQString(c.legende), &parent), c, form);
+}
+
+QObject* CreerCadre(const ConceptionControle& c, QWidget& parent, FormQt&) {
+    return new QGroupBox(VersQString(c.legende), &parent);
+}
+
+QObject* CreerLigne(const ConceptionControle&, QWidget& parent, FormQt&) {
+    auto* ligne = new QFrame(&parent);
+    ligne->setFrameShape(QFrame::HLine);
+    ligne->setFrameShadow(QFrame::Plain);
+    ligne->setLineWidth(1);
+    return ligne;
+}
+
+QObject* CreerMinuterie(const ConceptionControle& c, QWidget&, FormQt& form) {
+    auto* minuterie = new QTimer(&form);
+    minuterie->setObjectName(VersQString(c.nom));
+    QObject::connect(minuterie, &QTimer::timeout, minuterie, Vers(form, c, Evenement::Timer));
+    return minuterie;
+}
+
+QObject* CreerBarreOutils(const ConceptionControle& c, QWidget& parent, FormQt&) {
+    auto* barre = new QToolBar(&parent);
+    for (std::string_view cle : c.cles) {
+        barre->addAction(VersQString(cle))->setObjectName(VersQString(cle));
+    }
+    return barre;
+}
+
+QObject* CreerListeVue(const ConceptionControle& c, QWidget& parent, FormQt&) {
+    auto* liste = new QTreeWidget(&parent);
+    liste->setColumnCount(static_cast<int>(c.cles.size()));
+    QStringList entetes;
+    for (std::string_view cle : c.cles) {
+        entetes << VersQString(cle);
+    }
+    liste->setHeaderLabels(entetes);
+    return liste;
+}
+
+QObject* CreerBarreProgression(const ConceptionControle&, QWidget& parent, FormQt&) {
+    auto* barre = new QProgressBar(&parent);
+    barre->setRange(0, EchelleProgressionQt);
+    barre->setValue(0);
+    barre->setTextVisible(false);
+    return barre;
+}
+
+std::string TexteLabel(QWidget& w) {
+    return DepuisQString(static_cast<QLabel&>(w).text());
+}
+void DefinirTexteLabel(QWidget& w, const std::string& t) {
+    static_cast<QLabel&>(w).setText(VersQString(t));
+}
+std::string TexteBouton(QWidget& w) {
+    return DepuisQString(static_cast<QAbstractButton&>(w).text());
+}
+void DefinirTexteBouton(QWidget& w, const std::string& t) {
+    static_cast<QAbstractButton&>(w).setText(VersQString(t));
+}
+std::string TexteCadre(QWidget& w) {
+    return DepuisQString(static_cast<QGroupBox&>(w).title());
+}
+void DefinirTexteCadre(QWidget& w, const std::string& t) {
+    static_cast<QGroupBox&>(w).setTitle(VersQString(t));
+}
+// A text box of lines holds Windows line ends; Qt's own are LF.
+std::string TexteBoite(QWidget& w) {
+    if (auto* lignes = qobject_cast<QPlainTextEdit*>(&w)) {
+        return DepuisQString(
+            lignes->toPlainText().replace(QStringLiteral("\n"), QStringLiteral("\r\n")));
+    }
+    return DepuisQString(static_cast<QLineEdit&>(w).text());
+}
+void DefinirTexteBoite(QWidget& w, const std::string& t) {
+    if (auto* lignes = qobject_cast<QPlainTextEdit*>(&w)) {
+        lignes->setPlainText(VersQString(t).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    } else {
+        static_cast<QLineEdit&>(w).setText(VersQString(t));
+    }
+}
+std::string ValeurListe(QWidget& w) {
+    return dynamic_cast<ListeQt&>(w).Valeur();
+}
+void DefinirValeurListe(QWidget& w, const std::string& t) {
+    dynamic_cast<ListeQt&>(w).DefinirValeur(t);
+}
+
+void DefinirBulleBouton(QWidget& w, std::size_t position, const QString& texte) {
+    static_cast<QToolBar&>(w).actions().at(static_cast<qsizetype>(position))->setToolTip(texte);
+}
+void DefinirEnteteColonne(QWidget& w, std::size_t position, const QString& texte) {
+    static_cast<QTreeWidget&>(w).headerItem()->setText(static_cast<int>(position), texte);
+}
+
+using enum Genre;
+constexpr std::array<GenreQt, NombreGenres> kGenres = {{
+    {Label, CreerLabel, TexteLabel, DefinirTexteLabel, nullptr},
+    {ZoneTexte, CreerZoneTexte, TexteBoite, DefinirTexteBoite, nullptr},
+    {Bouton, CreerBouton, TexteBouton, DefinirTexteBouton, nullptr},
+    {CaseACocher, CreerCase, TexteBouton, DefinirTexteBouton, nullptr},
+    {BoutonOption, CreerOption, TexteBouton, DefinirTexteBouton, nullptr},
+    {Cadre, CreerCadre, TexteCadre, DefinirTexteCadre, nullptr},
+    {Image, CreerLabel, nullptr, nullptr, nullptr},
+    {Ligne, CreerLigne, nullptr, nullptr, nullptr},
+    {Minuterie, CreerMinuterie, nullptr, nullptr, nullptr},
+    {BarreOutils, CreerBarreOutils, nullptr, nullptr, DefinirBulleBouton},
+    {ListeVue, CreerListeVue, nullptr, nullptr, DefinirEnteteColonne},
+    {ListeLecteurs, CreerListeLecteurs, ValeurListe, DefinirValeurListe, nullptr},
+    {ListeDossiers, CreerListeDossiers, ValeurListe, DefinirValeurListe, nullptr},
+    {BarreProgression, CreerBarreProgression, nullptr, nullptr, nullptr},
+}};
+
+// One description per kind, in the order of Genre, with the properties the core gives it.
+constexpr bool Coherent() {
+    for (std::size_t i = 0; i < kGenres.size(); ++i) {
+        const GenreQt& g = kGenres[i];
+        if (static_cast<std::size_t>(g.genre) != i ||
+            (g.texte != nullptr) != APropriete(g.genre, Propriete::Texte) ||
+            (g.definirCle != nullptr) != APropriete(g.genre, Propriete::TexteCle)) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(Coherent());
+
+} // namespace
+
+const GenreQt& DescriptionQt(Genre genre) {
+    return kGenres[static_cast<std::size_t>(genre)];
+}
+
+} // namespace monvalor

@@ -1,0 +1,35 @@
+// How the Qt face makes and speaks to each kind of control: one description per kind, in one
+// table indexed by Genre.
+#pragma once
+
+#include "forms/Conception.h"
+
+#include <QString>
+
+#include <cstddef>
+#include <string>
+
+class QObject;
+class QWidget;
+
+namespace monvalor {
+
+class FormQt;
+
+struct GenreQt {
+    Genre genre;
+    // Makes the control on its parent (a timer on the form), its events wired to the form.
+    QObject* (*creer)(const ConceptionControle& c, QWidget& parent, FormQt& form);
+    // Its caption, text or value; nullptr for a kind that has none.
+    std::string (*texte)(QWidget& w);
+    void (*definirTexte)(QWidget& w, const std::string& texte);
+    // A toolbar button's tip or a list view's column header, by position; nullptr: no keys.
+    void (*definirCle)(QWidget& w, std::size_t position, const QString& texte);
+};
+
+const GenreQt& DescriptionQt(Genre genre);
+
+// A progress bar counts in ten-thousandths of its maximum.
+inline constexpr int EchelleProgressionQt = 10000;
+
+} // namespace monvalor
