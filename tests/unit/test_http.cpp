@@ -225,17 +225,4 @@ TEST(Http, OnlyHttpsAddressesAreReadAndRedirectsResolveAgainstTheCurrentOne) {
                                  "Connection: close\r\n\r\n");
 }
 
-TEST(Http, HeaderValuesAreFoundByNameInAnyCase) {
-    const std::string entetes = "HTTP/1.1 200 OK\r\nContent-Length: 10\r\nX-Vide:\r\n";
-    EXPECT_EQ(ValeurEntete(entetes, "content-length:"), "10");
-    EXPECT_EQ(ValeurEntete(entetes, " Content-Length "), "10");
-    EXPECT_EQ(ValeurEntete(entetes, "X-Vide"), "");
-    EXPECT_EQ(ValeurEntete(entetes, "HTTP/1.1 200 OK"), "");
-    EXPECT_EQ(LireLongueur("1073741824"), std::uint64_t{1} << 30);
-    EXPECT_EQ(LireLongueur("9999999999999999999"), 9999999999999999999u);
-    for (const char* faux : {"", "-1", "1 ", "0x10", "10000000000000000000"}) {
-        EXPECT_FALSE(LireLongueur(faux).has_value()) << faux;
-    }
-}
-
 } // namespace
