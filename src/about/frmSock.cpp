@@ -1,14 +1,16 @@
 #include "about/frmSock.h"
 
+#include "http/Protocole.h"
+#include "http/Transfert.h"
 #include "localisation/Traducteur.h"
 #include "services/Services.h"
-#include "http/Transfert.h"
 #include "support/EcritureSure.h"
 #include "support/Erreur.h"
 #include "support/Fichiers.h"
 
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace monvalor {
 
@@ -30,18 +32,13 @@ std::string Entier(double valeur, const char* unite) {
     return std::to_string(static_cast<std::int64_t>(valeur)) + unite;
 }
 
-// The number at the start of a header value: blanks skipped, digits up to the first other
-// character; none gives 0.
-std::int64_t Nombre(const std::string& texte) {
-    std::size_t i = texte.find_first_not_of(" \t");
-    std::int64_t n = 0;
-    for (; i < texte.size() && texte[i] >= '0' && texte[i] <= '9'; ++i) {
-        if (n > (std::numeric_limits<std::int64_t>::max() - 9) / 10) {
-            throw Erreur(ErrDepassement);
-        }
-        n = n * 10 + (texte[i] - '0');
+// The announced length, as the transfer control read it; 0 when none was announced.
+std::int64_t Longueur(const std::string& valeur) {
+    const std::optional<std::uint64_t> n = http::LireLongueur(http::SansBlancs(valeur));
+    if (n && *n > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
+        throw Erreur(ErrDepassement);
     }
-    return n;
+    return n ? static_cast<std::int64_t>(*n) : 0;
 }
 
 } // namespace
@@ -152,7 +149,7 @@ void frmSock::Recevoir() {
     if (premiersOctets_) {
         premiersOctets_ = false;
         Ctl("txtHead").DefinirTexte(Inet().GetHeader());
-        total_ = Nombre(Inet().GetHeader("Content-Length:"));
+        total_ = Longueur(Inet().GetHeader("Content-Length:"));
         if (total_ == 0) {
             for (const char* c :
                  {"lblTailleTotale", "lblSize", "lblTempsRestant", "lblRemaining"}) {

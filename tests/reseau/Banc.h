@@ -31,8 +31,8 @@ void PlusTard(std::chrono::milliseconds delai, std::function<void()> f);
 void Variable(const char* nom, const char* valeur);
 
 // Whether the face reads the answer itself, to the connection's end, and so sees what only
-// that shows: bytes beyond the body, a cut or malformed chunked body, a connection never
-// ended, an interim answer, headers past the limit. WinHTTP reads them without telling.
+// that shows: bytes beyond the body, a cut chunked body, a connection never ended. WinHTTP
+// reads them without telling.
 bool CadreLeCorps();
 
 // What the face says of the server's certificate that no authority vouches for: WinHTTP

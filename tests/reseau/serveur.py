@@ -19,13 +19,10 @@ the tests can check them exactly. Paths on the https port (N a byte count):
     /plus/N           Content-Length N, 10 bytes more
     /lent/N/K         Content-Length N, in K pieces 150 ms apart
     /attente-fin/N    Content-Length N, all the bytes, then silence without closing
-    /continue/N       "100 Continue" first, then the answer
     /vide             "204 No Content"
     /lf/N             lines ended by LF alone
-    /statut-invalide, /sans-statut, /longueur-invalide, /morceau-invalide: malformed answers
+    /statut-invalide, /sans-statut, /longueur-invalide: malformed answers
     /longueurs/N      two Content-Length headers that differ
-    /morceaux-plus/N  chunked, bytes after the last chunk
-    /entetes-longs    a header block of 70 000 bytes
     /404, /404-10     "HTTP/1.1 404 Not Found", "HTTP/1.0 404 Not Found"
     /500              "HTTP/1.1 500 Internal Server Error"
     /muet             reads the request and never answers
@@ -192,9 +189,6 @@ def servir_https(conn, ports):
         page = b"erreur"
         envoyer(conn, tete("500 Internal Server Error", ["Content-Length: %d" % len(page)]) + page)
         fermer(conn)
-    elif mode == "continue":
-        envoyer(conn, tete("100 Continue", []) + tete("200 OK", ["Content-Length: %d" % n]) + corps)
-        fermer(conn)
     elif mode == "vide":
         envoyer(conn, tete("204 No Content", []))
         fermer(conn)
@@ -212,16 +206,6 @@ def servir_https(conn, ports):
         fermer(conn)
     elif mode == "longueur-invalide":
         envoyer(conn, tete("200 OK", ["Content-Length: 12a"]) + corps)
-        fermer(conn)
-    elif mode == "morceau-invalide":
-        envoyer(conn, tete("200 OK", ["Transfer-Encoding: chunked"]) + b"zz\r\nabc\r\n0\r\n\r\n")
-        fermer(conn)
-    elif mode == "morceaux-plus":
-        envoyer(conn, tete("200 OK", ["Transfer-Encoding: chunked"]) + morceaux(corps) +
-                b"0\r\n\r\nencore")
-        fermer(conn)
-    elif mode == "entetes-longs":
-        envoyer(conn, b"HTTP/1.1 200 OK\r\nX-Long: " + b"a" * 70000 + b"\r\n\r\n")
         fermer(conn)
     elif mode == "muet":
         attendre_depart(conn)

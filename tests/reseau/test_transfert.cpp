@@ -191,12 +191,6 @@ std::vector<Echec> Echecs() {
         {"two lengths", Https("/longueurs/10"), A(u8"Réponse du serveur invalide"_ansi)},
         {"length not a number", Https("/longueur-invalide"),
          A(u8"Réponse du serveur invalide"_ansi)},
-        {"chunk size not hexadecimal", Https("/morceau-invalide"),
-         A(u8"Réponse du serveur invalide : morceau mal formé"_ansi), true},
-        {"bytes after the last chunk", Https("/morceaux-plus/5000"),
-         A(u8"Le serveur a envoyé des octets après la fin du corps"_ansi), true},
-        {"headers too long", Https("/entetes-longs"),
-         A(u8"Réponse du serveur invalide : en-têtes trop longs"_ansi), true},
         {"refused", "https://127.0.0.1:" + ferme + "/corps/10",
          A(u8"Connexion refusée par 127.0.0.1:"_ansi) + ferme},
         {"unknown host", "https://hote-inconnu.invalid/x",
@@ -321,13 +315,10 @@ TEST_F(Transfert, HeadersAsReceived) {
     EXPECT_EQ(t->OpenURL(Https("/morceaux/5000")), Motif(5000));
     EXPECT_EQ(t->GetHeader("Content-Length:"), "");
     EXPECT_EQ(t->GetHeader("Transfer-Encoding:"), "chunked");
-    // Lines ended by LF alone are given with CR LF; an interim answer is not kept.
+    // Lines ended by LF alone are given with CR LF (the core reads malformed answers, interim
+    // ones and over-long headers in tests/unit/test_http.cpp).
     EXPECT_EQ(t->OpenURL(Https("/lf/3")), Motif(3));
     EXPECT_EQ(t->GetHeader(), "HTTP/1.1 200 OK\r\nContent-Length: 3\r\n");
-    if (CadreLeCorps()) {
-        EXPECT_EQ(t->OpenURL(Https("/continue/3")), Motif(3));
-        EXPECT_EQ(t->GetHeader(), "HTTP/1.1 200 OK\r\nContent-Length: 3\r\n");
-    }
 }
 
 TEST_F(Transfert, OpenUrlKeepsTheEventLoopRunningAndReturnsLargeBodiesWhole) {
