@@ -3,11 +3,9 @@
 #pragma once
 
 #include "forms/Formulaire.h"
+#include "toolkit/win32/Poignees.h"
 
 #include <windows.h>
-
-// (after <windows.h>, which its system headers need first)
-#include "toolkit/win32/Poignees.h"
 
 #include <memory>
 #include <string>

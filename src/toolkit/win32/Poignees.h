@@ -2,8 +2,9 @@
 // takes another, so no path (an early return, an exception) forgets one.
 #pragma once
 
-#include <wincrypt.h>
 #include <windows.h>
+// (after windows.h, which they need)
+#include <wincrypt.h>
 #include <winhttp.h>
 
 #include <utility>
