@@ -2,14 +2,14 @@
 
 #include "about/CleMaj.h"
 #include "about/frmSock.h"
-#include "support/clsB64.h"
+#include "http/Transfert.h"
 #include "localisation/Traducteur.h"
 #include "services/Services.h"
-#include "http/Transfert.h"
 #include "support/Erreur.h"
 #include "support/Fichier.h"
 #include "support/Fichiers.h"
 #include "support/TexteSource.h"
+#include "support/clsB64.h"
 
 #include <charconv>
 #include <cstdlib>

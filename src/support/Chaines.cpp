@@ -1,7 +1,7 @@
 #include "support/Chaines.h"
 
-#include "support/clsB64.h"
 #include "support/Erreur.h"
+#include "support/clsB64.h"
 
 #include <algorithm>
 #include <climits>

@@ -3,8 +3,8 @@
 // Texts are Windows-1252 bytes as they lie in the file; a line ends with CR or CR LF.
 #pragma once
 
-#include "support/OpenSaveDlg.h"
 #include "support/Arr.h"
+#include "support/OpenSaveDlg.h"
 #include "support/Variant.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the Base64 decoder and to the line joiner. Neither may crash or
 // fail other than with its own error numbers, and whatever decodes must encode back.
-#include "support/clsB64.h"
 #include "support/Erreur.h"
+#include "support/clsB64.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,5 +1,5 @@
-#include "support/clsB64.h"
 #include "support/Erreur.h"
+#include "support/clsB64.h"
 
 #include "DossierTemporaire.h"
 #include "ErreurLevee.h"

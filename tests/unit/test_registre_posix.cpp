@@ -1,8 +1,8 @@
 // The registry of Linux: only the system information tool's path is there, found on the PATH.
 // Windows has a registry of its own.
 #ifndef _WIN32
-#include "services/Services.h"
 #include "platform/posix/RegistrePosix.h"
+#include "services/Services.h"
 
 #include "DossierTemporaire.h"
 

@@ -1,9 +1,9 @@
 #include "services/ServicesSysteme.h"
 
-#include "services/Services.h"
-#include "services/Signature.h"
 #include "platform/posix/RegistrePosix.h"
 #include "platform/posix/VolumesPosix.h"
+#include "services/Services.h"
+#include "services/Signature.h"
 
 #include <cstdlib>
 #include <string>

@@ -2,11 +2,11 @@
 // "name=value" line each, in UTF-8:
 //   choisisseurs repertoire [START]
 //   choisisseurs ouvrir|enregistrer TITLE FILTER FILTER_INDEX START_FOLDER NAME DEFAULT_EXT
-#include "support/OpenSaveDlg.h"
 #include "dialogs/frmRepertoire.h"
 #include "services/Services.h"
 #include "services/ServicesSysteme.h"
 #include "support/Ansi.h"
+#include "support/OpenSaveDlg.h"
 #include "toolkit/qt/ServicesQt.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 // The Qt services make the real transfer control, which refuses plain http at once.
-#include "services/Services.h"
 #include "http/Transfert.h"
+#include "services/Services.h"
 #include "support/Erreur.h"
 #include "support/TexteSource.h"
 #include "toolkit/qt/ServicesQt.h"
