@@ -54,12 +54,13 @@ struct AdaptateurQt {
             return vue.Minuterie(c.nom) ? std::optional(Genre::Minuterie) : std::nullopt;
         }
         const std::string_view classe = w->metaObject()->className();
+        const auto* label = qobject_cast<QLabel*>(w);
         for (std::size_t g = 0; g < std::size(kClasses); ++g) {
             const auto genre = static_cast<Genre>(g);
             // A picture box is a label too, centred.
             const bool centre = genre == Genre::Image || genre == Genre::Label
-                                    ? (static_cast<QLabel*>(w)->alignment() == Qt::AlignCenter) ==
-                                          (genre == Genre::Image)
+                                    ? label != nullptr && (label->alignment() == Qt::AlignCenter) ==
+                                                              (genre == Genre::Image)
                                     : true;
             if (kClasses[g] != nullptr && centre &&
                 classe ==
