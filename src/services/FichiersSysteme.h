@@ -23,11 +23,21 @@ bool AUnRepertoire(std::string_view fichier);
 bool Inscriptible(const std::filesystem::path& chemin);
 // What ends the name of a program file: ".exe" on Windows, nothing elsewhere.
 std::string_view SuffixeProgramme();
+// Where, under the product's site, this system's updates are announced.
+std::string_view AnnonceMiseAJour();
+// True when the program in that folder is kept up to date by the system's packages and not by
+// our own updater (on Linux: a folder the user cannot write).
+bool MiseAJourParPaquets(const std::filesystem::path& repertoireProgramme);
 
-// Creates a new file for writing only; -1 when it exists or cannot be made (errno tells).
+// Creates a new file for writing only, readable and writable by its owner alone whatever the
+// umask; -1 when it exists or cannot be made (errno tells).
 int OuvrirExclusif(const std::filesystem::path& chemin);
+// Creates the folder and any missing parent, each private to its owner whatever the umask;
+// folders already there are left as they are. False when it cannot.
+bool CreerDossierPrive(const std::filesystem::path& chemin);
 bool EcrireTout(int fd, std::string_view octets);
-// The new file takes the permissions (and, where allowed, the owner) of the one it replaces.
+// The new file takes the permissions (and, where allowed, the owner) of the regular file it
+// replaces; never special bits, and nothing through a link planted at the name.
 bool CopierDroits(int fd, const std::filesystem::path& original);
 bool Synchroniser(int fd);
 bool Fermer(int fd);

@@ -32,6 +32,10 @@ class SystemeInerte final : public ISysteme {
 public:
     long OuvrirDocument(const std::string&, const std::string&) override { return 2; }
     void Lancer(const std::string&, int) override { throw Erreur(ErrFichierIntrouvable); }
+    bool LancerVerifie(const std::string&, const std::string&,
+                       const std::function<bool(std::string_view)>&) override {
+        throw Erreur(ErrFichierIntrouvable);
+    }
     void Terminer(int) override {}
     std::string RepertoireDonnees() override { return "."; }
     std::string RepertoireSysteme() override { return "."; }
@@ -117,6 +121,7 @@ Services ServicesInertes() {
     s.dialogueFichier = std::make_shared<DialogueFichierAnnule>();
     s.transferts = [] { return std::make_unique<TransfertAbsent>(); };
     s.signature = [](std::string_view, std::string_view, std::string_view) { return false; };
+    s.empreinte = [](std::string_view) { return std::string(); };
     s.horloge = [] {
         return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
             .count();

@@ -79,6 +79,14 @@ public:
     virtual long OuvrirDocument(const std::string& chemin, const std::string& operation) = 0;
     // Starts a program and returns at once; throws Erreur when it cannot be started.
     virtual void Lancer(const std::string& commande, int styleFenetre) = 0;
+    // Starts, hidden, exactly the bytes of the file `chemin` that `verifier` accepted: the file
+    // is opened once, read whole and handed to `verifier`, and what starts is that open file,
+    // so that nothing written at the path in between can run. Where programs start by name
+    // (Windows) the verified file is moved to `nomFinal` first, still held against changes.
+    // False, the file removed, when `verifier` refuses; Erreur when it cannot be read or
+    // started (the file removed too).
+    virtual bool LancerVerifie(const std::string& chemin, const std::string& nomFinal,
+                               const std::function<bool(std::string_view octets)>& verifier) = 0;
     // Ends the program at once; no further handler runs. Never returns in the real program.
     virtual void Terminer(int code) = 0;
     // Per-user data folder of the program (created when missing), and the system's program
@@ -216,6 +224,8 @@ struct Services {
     std::function<bool(std::string_view octets, std::string_view signature,
                        std::string_view clePem)>
         signature;
+    // The SHA-256 digest of the bytes (32 bytes), with the system's cryptography.
+    std::function<std::string(std::string_view octets)> empreinte;
     // Seconds on a monotonic clock: durations, never the time of day.
     std::function<double()> horloge;
     // The value of one of the process's environment variables, as the system's bytes; "" when
@@ -233,7 +243,7 @@ struct Services {
 // The services in force. Never null members: each defaults to an inert implementation
 // (forms in memory, empty clipboard, silent message box answering OK, in-memory settings
 // store, empty registry, no drive, a file dialog that is always cancelled, transfers that
-// always fail, no signature ever valid, no environment variable set).
+// always fail, no signature ever valid, no digest, no environment variable set).
 Services& Plateforme();
 // Puts the inert defaults back, with no file number open (tests).
 void ReinitialiserServices();

@@ -2,6 +2,7 @@
 // the system's own cryptography (OpenSSL here, CNG on Windows).
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace monvalor {
@@ -11,5 +12,8 @@ namespace monvalor {
 // throws.
 bool SignatureValable(std::string_view octets, std::string_view signature,
                       std::string_view clePem) noexcept;
+
+// The SHA-256 digest of the bytes (32 bytes); "" only when the system cannot compute it.
+std::string Sha256(std::string_view octets);
 
 } // namespace monvalor

@@ -31,10 +31,30 @@ std::string_view SuffixeProgramme() {
     return "";
 }
 
+std::string_view AnnonceMiseAJour() {
+    return "linux/version.txt";
+}
+
+bool MiseAJourParPaquets(const fs::path& repertoireProgramme) {
+    return !Inscriptible(repertoireProgramme);
+}
+
+bool CreerDossierPrive(const fs::path& chemin) {
+    fs::path partiel;
+    for (const fs::path& element : chemin) {
+        partiel /= element;
+        if (::mkdir(partiel.c_str(), 0700) != 0 && errno != EEXIST) {
+            return false;
+        }
+    }
+    struct stat infos {};
+    return ::stat(chemin.c_str(), &infos) == 0 && S_ISDIR(infos.st_mode);
+}
+
 int OuvrirExclusif(const fs::path& chemin) {
     int fd = -1;
     do {
-        fd = ::open(chemin.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd = ::open(chemin.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     } while (fd < 0 && errno == EINTR);
     return fd;
 }
@@ -59,10 +79,13 @@ bool Fermer(int fd) {
 }
 bool CopierDroits(int fd, const fs::path& original) {
     struct stat infos {};
-    if (::stat(original.c_str(), &infos) != 0) {
+    if (::lstat(original.c_str(), &infos) != 0) {
         return false;
     }
-    if (::fchmod(fd, infos.st_mode & 07777) != 0) {
+    if (!S_ISREG(infos.st_mode)) {
+        return true; // a link or anything else lends nothing: the file stays private
+    }
+    if (::fchmod(fd, infos.st_mode & 0777) != 0) {
         return false;
     }
     struct stat actuels {};

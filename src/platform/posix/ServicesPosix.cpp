@@ -14,6 +14,7 @@ void InstallerServicesSysteme() {
     Plateforme().registre = std::make_shared<RegistrePosix>();
     Plateforme().volumes = std::make_shared<VolumesPosix>();
     Plateforme().signature = SignatureValable;
+    Plateforme().empreinte = Sha256;
     Plateforme().environnement = [](const char* nom) {
         const char* valeur = std::getenv(nom);
         return std::string(valeur ? valeur : "");

@@ -56,4 +56,13 @@ bool SignatureValable(std::string_view octets, std::string_view signature,
                             octets.size()) == 1;
 }
 
+std::string Sha256(std::string_view octets) {
+    unsigned char empreinte[EVP_MAX_MD_SIZE];
+    unsigned int taille = 0;
+    if (EVP_Digest(octets.data(), octets.size(), empreinte, &taille, EVP_sha256(), nullptr) != 1) {
+        return {};
+    }
+    return std::string(reinterpret_cast<const char*>(empreinte), taille);
+}
+
 } // namespace monvalor

@@ -76,6 +76,22 @@ std::string_view SuffixeProgramme() {
     return ".exe";
 }
 
+std::string_view AnnonceMiseAJour() {
+    return "version.txt";
+}
+
+// The installer asks for the rights it needs: a folder we cannot write is still ours to update.
+bool MiseAJourParPaquets(const fs::path&) {
+    return false;
+}
+
+// The folders under the user's profile inherit its rights, which are the user's own.
+bool CreerDossierPrive(const fs::path& chemin) {
+    std::error_code erreur;
+    fs::create_directories(chemin, erreur);
+    return fs::is_directory(chemin, erreur);
+}
+
 bool CopierDroits(int, const fs::path&) {
     return true;
 }

@@ -15,6 +15,7 @@ void InstallerServicesSysteme() {
     Plateforme().registre = std::make_shared<RegistreWindows>();
     Plateforme().volumes = std::make_shared<VolumesWindows>();
     Plateforme().signature = SignatureValable;
+    Plateforme().empreinte = Sha256;
     Plateforme().environnement = [](const char* nom) {
         char tampon[1024];
         const DWORD n = GetEnvironmentVariableA(nom, tampon, sizeof tampon);

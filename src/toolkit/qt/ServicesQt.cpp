@@ -1,7 +1,10 @@
 #include "toolkit/qt/ServicesQt.h"
 
+#include "services/FichiersSysteme.h"
+#include "services/Lancement.h"
 #include "support/Ansi.h"
 #include "support/Erreur.h"
+#include "support/Fichiers.h"
 #include "support/TexteSource.h"
 #include "toolkit/qt/DialogueFichierQt.h"
 #include "toolkit/qt/FormeQt.h"
@@ -103,6 +106,11 @@ void SystemeQt::Lancer(const std::string& commande, int /*styleFenetre*/) {
     }
 }
 
+bool SystemeQt::LancerVerifie(const std::string& chemin, const std::string& nomFinal,
+                              const std::function<bool(std::string_view)>& verifier) {
+    return systeme::LancerVerifie(CheminSysteme(chemin), CheminSysteme(nomFinal), verifier);
+}
+
 namespace {
 
 // Swallows every event addressed to the program's objects: once the end is decided, no timer,
@@ -151,7 +159,8 @@ std::string SystemeQt::RepertoireDonnees() {
         dossier = QDir::homePath() + QStringLiteral("/.local/share");
     }
     dossier += QLatin1Char('/') + VersQString(Plateforme().application.titre);
-    QDir().mkpath(dossier);
+    // Private whatever the umask: the update check downloads into it.
+    systeme::CreerDossierPrive(systeme::CheminNatif(DepuisQString(dossier)));
     return DepuisQString(QDir::toNativeSeparators(QDir::cleanPath(dossier)));
 }
 

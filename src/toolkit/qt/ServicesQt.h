@@ -19,6 +19,8 @@ class SystemeQt final : public ISysteme {
 public:
     long OuvrirDocument(const std::string& chemin, const std::string& operation) override;
     void Lancer(const std::string& commande, int styleFenetre) override;
+    bool LancerVerifie(const std::string& chemin, const std::string& nomFinal,
+                       const std::function<bool(std::string_view)>& verifier) override;
     [[noreturn]] void Terminer(int code) override;
     std::string RepertoireDonnees() override;
     std::string RepertoireSysteme() override;

@@ -1,7 +1,9 @@
 #include "toolkit/win32/ServicesWin32.h"
 
+#include "services/Lancement.h"
 #include "support/Ansi.h"
 #include "support/Erreur.h"
+#include "support/Fichiers.h"
 #include "support/TexteSource.h"
 #include "toolkit/win32/DialogueFichierWin32.h"
 #include "toolkit/win32/PressePapierWin32.h"
@@ -99,6 +101,11 @@ public:
         }
         CloseHandle(processus.hThread);
         CloseHandle(processus.hProcess);
+    }
+
+    bool LancerVerifie(const std::string& chemin, const std::string& nomFinal,
+                       const std::function<bool(std::string_view)>& verifier) override {
+        return systeme::LancerVerifie(CheminSysteme(chemin), CheminSysteme(nomFinal), verifier);
     }
 
     [[noreturn]] void Terminer(int code) override {
