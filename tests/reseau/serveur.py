@@ -19,6 +19,8 @@ the tests can check them exactly. Paths on the https port (N a byte count):
     /plus/N           Content-Length N, 10 bytes more
     /lent/N/K         Content-Length N, in K pieces 150 ms apart
     /attente-fin/N    Content-Length N, all the bytes, then silence without closing
+    /goutte/N/MS      Content-Length N, one byte every MS milliseconds
+    /provisoires/K    K interim answers "100 Continue", then /corps/10's answer
     /vide             "204 No Content"
     /lf/N             lines ended by LF alone
     /statut-invalide, /sans-statut, /longueur-invalide: malformed answers
@@ -27,6 +29,7 @@ the tests can check them exactly. Paths on the https port (N a byte count):
     /500              "HTTP/1.1 500 Internal Server Error"
     /muet             reads the request and never answers
     /redir/K          K redirects (relative addresses), then /corps/100
+    /redir-lent/K     the same, each redirect after 400 ms
     /redir-http       a redirect to the http port
     /connexions-http  how many connections the http port has taken, as the body
     /site/NOM         the file NOM of the folder SITE, whole; 404 when it is not there
@@ -177,6 +180,19 @@ def servir_https(conn, ports):
             time.sleep(0.15)
             envoyer(conn, corps[debut:debut + pas])
         fermer(conn)
+    elif mode == "goutte":
+        pause = int(parties[2]) / 1000 if len(parties) > 2 else 0.2
+        envoyer(conn, tete("200 OK", ["Content-Length: %d" % n]))
+        for k in range(n):
+            time.sleep(pause)
+            conn.sendall(corps[k:k + 1])
+        fermer(conn)
+    elif mode == "provisoires":
+        provisoire = tete("100 Continue", [])
+        for k in range(0, n, 1000):
+            conn.sendall(provisoire * min(1000, n - k))
+        envoyer(conn, tete("200 OK", ["Content-Length: 10"]) + motif(10))
+        fermer(conn)
     elif mode == "attente-fin":
         envoyer(conn, tete("200 OK", ["Content-Length: %d" % n]) + corps)
         attendre_depart(conn)
@@ -209,8 +225,10 @@ def servir_https(conn, ports):
         fermer(conn)
     elif mode == "muet":
         attendre_depart(conn)
-    elif mode == "redir":
-        suite = "/redir/%d" % (n - 1) if n > 1 else "/corps/100"
+    elif mode in ("redir", "redir-lent"):
+        if mode == "redir-lent":
+            time.sleep(0.4)
+        suite = "/%s/%d" % (mode, n - 1) if n > 1 else "/corps/100"
         envoyer(conn, tete("302 Found", ["Location: " + suite, "Content-Length: 0"]))
         fermer(conn)
     elif mode == "redir-http":

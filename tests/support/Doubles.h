@@ -209,6 +209,8 @@ struct TransfertScripte final : ITransfert {
     const std::map<std::string, std::string>* pages = nullptr; // OpenURL's answers by address
     int annulations = 0;
     std::function<void(int)> recepteur;
+    std::uint64_t maxCorps = 0; // as Limiter last set them; 0 when it was never called
+    std::chrono::milliseconds echeance{0};
 
     std::string OpenURL(const std::string& url) override {
         demandes.push_back(url);
@@ -221,6 +223,10 @@ struct TransfertScripte final : ITransfert {
         return corps;
     }
     void Execute(const std::string& url) override { demandes.push_back(url); }
+    void Limiter(std::uint64_t m, std::chrono::milliseconds e) override {
+        maxCorps = m;
+        echeance = e;
+    }
     void SurEtat(std::function<void(int)> r) override { recepteur = std::move(r); }
     std::string GetHeader() override { return entetes; }
     std::string GetHeader(const std::string& nom) override {
