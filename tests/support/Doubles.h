@@ -19,6 +19,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <map>
 #include <set>
 #include <tuple>
@@ -86,6 +90,25 @@ struct SystemeEspion final : ISysteme, IBoiteMessage {
             throw Erreur(ErrFichierIntrouvable);
         }
     }
+    // Reads the file as the real one does, and "starts" what was verified: nomFinal and the
+    // bytes go to `lances` and `octetsLances`; the file is removed either way.
+    bool LancerVerifie(const std::string& chemin, const std::string& nomFinal,
+                       const std::function<bool(std::string_view)>& verifier) override {
+        std::ifstream f(CheminSysteme(chemin), std::ios::binary);
+        if (!f) {
+            throw Erreur(ErrAccesChemin);
+        }
+        const std::string octets{std::istreambuf_iterator<char>(f), {}};
+        f.close();
+        std::filesystem::remove(CheminSysteme(chemin));
+        if (!verifier(octets)) {
+            return false;
+        }
+        lances.emplace_back(nomFinal, 0);
+        octetsLances.push_back(octets);
+        return true;
+    }
+    std::vector<std::string> octetsLances;
     int Afficher(const std::string& texte, int style, const std::string& titre) override {
         messages.emplace_back(texte, style, titre);
         if (!reponses.empty()) {
