@@ -20,7 +20,7 @@ the tests can check them exactly. Paths on the https port (N a byte count):
     /lent/N/K         Content-Length N, in K pieces 150 ms apart
     /attente-fin/N    Content-Length N, all the bytes, then silence without closing
     /goutte/N/MS      Content-Length N, one byte every MS milliseconds
-    /provisoires/K    K interim answers "100 Continue", then /corps/10's answer
+    /provisoires      interim answers "100 Continue" without end (a minute at most)
     /vide             "204 No Content"
     /lf/N             lines ended by LF alone
     /statut-invalide, /sans-statut, /longueur-invalide: malformed answers
@@ -191,10 +191,10 @@ def servir_https(conn, ports):
             conn.sendall(corps[k:k + 1])
         fermer(conn)
     elif mode == "provisoires":
-        provisoire = tete("100 Continue", [])
-        for k in range(0, n, 1000):
-            conn.sendall(provisoire * min(1000, n - k))
-        envoyer(conn, tete("200 OK", ["Content-Length: 10"]) + motif(10))
+        lot = tete("100 Continue", []) * 1000
+        fin = time.monotonic() + 60
+        while time.monotonic() < fin:
+            conn.sendall(lot)
         fermer(conn)
     elif mode == "attente-fin":
         envoyer(conn, tete("200 OK", ["Content-Length: %d" % n]) + corps)
