@@ -1,6 +1,7 @@
 #include "toolkit/qt/ServicesQt.h"
 
 #include "support/Ansi.h"
+#include "support/Chaines.h"
 #include "support/Erreur.h"
 #include "support/TexteSource.h"
 #include "toolkit/qt/DialogueFichierQt.h"
@@ -37,7 +38,10 @@ namespace monvalor {
 int BoiteMessageQt::Afficher(const std::string& texte, int style, const std::string& titre) {
     QMessageBox boite(QApplication::activeWindow());
     boite.setWindowTitle(VersQString(titre.empty() ? Plateforme().application.titre : titre));
-    boite.setText(VersQString(texte));
+    // The text may come from a server (its status line, the version file's message): shown as
+    // written, never as markup, and no more of it than fits the screen.
+    boite.setTextFormat(Qt::PlainText);
+    boite.setText(VersQString(BornerPourAffichage(texte)));
     switch (style & 0x70) {
     case MsgCritique:
         boite.setIcon(QMessageBox::Critical);
