@@ -4,6 +4,7 @@
 #include "support/Chaines.h"
 #include "support/Erreur.h"
 #include "support/TexteSource.h"
+#include "toolkit/qt/ClavierQt.h"
 #include "toolkit/qt/DialogueFichierQt.h"
 #include "toolkit/qt/FormeQt.h"
 #include "toolkit/qt/PressePapierQt.h"
@@ -197,6 +198,7 @@ void InstallerServicesQt() {
         return std::make_unique<TransfertQt>(DelaiReseauDefaut, autorites);
     };
     s.application = InfosApplicationQt();
+    InstallerGardeClavierQt();
 }
 
 QTranslator* ParlerFrancaisQt() {
