@@ -21,6 +21,9 @@ une_autre_boite() { boites | grep -qvx "$QUESTION"; }
 
 LANG=C.UTF-8
 export LANG
+# The Windows program under Wine: Wine's desktop process belongs to the display it was started
+# with, none yet here.
+[ -z "${MONVALOR_EXE:-}" ] || wineserver -k 2>/dev/null || true
 demarrer_x
 lancer
 attendre_apropos
