@@ -221,6 +221,26 @@ annoncer 2.0 /site/Altere
 verifier
 une_boite "altered updater" Return Return
 
+# Return sent by another program answers the question it is aimed at, once. Aimed at the
+# About window while the question has the focus (XSendEvent), it answers nothing. Aimed at the
+# question, xdotool presses Return on the keyboard (XTEST); Oui closes the question, and the
+# release xdotool then sends to it fails with it gone: the X server goes on repeating the key,
+# which answers neither the next box nor "Mise à jour" behind it.
+annoncer 2.0 /site/Absent
+verifier
+attendre_boite "no question before the keyboard case"
+QUESTION="$(boites | head -n 1)"
+xdotool key --window "$(fenetres_apropos | head -n 1)" Return
+sleep 0.5
+attendu "$(boites) $(demandes)" "$QUESTION /site/$ANNONCE /site/$ANNONCE.sig" "a Return aimed elsewhere"
+xdotool key --window "$QUESTION" Return 2>/dev/null || true
+une_autre_boite() { boites | grep -qvx "$QUESTION"; }
+attendre 20 "no message for the missing updater" une_autre_boite
+sleep 1.5
+xdotool keyup Return
+attendu "$(demandes)" "/site/$ANNONCE /site/$ANNONCE.sig /site/Absent" "the repeated Return"
+une_boite "the repeated Return" Return
+
 if [ -z "${MONVALOR_EXE:-}" ]; then
     # Started under umask 000, Monvalor still keeps its folder and files to itself, and a link
     # planted at its copy's name lends it nothing and changes nothing behind it.
