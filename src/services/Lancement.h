@@ -12,4 +12,9 @@ namespace monvalor::systeme {
 bool LancerVerifie(const std::filesystem::path& chemin, const std::filesystem::path& nomFinal,
                    const std::function<bool(std::string_view octets)>& verifier);
 
+#ifdef _WIN32
+// The classic error number for a program that CreateProcess would not start (its last error).
+int ErreurDemarrage(unsigned long code);
+#endif
+
 } // namespace monvalor::systeme

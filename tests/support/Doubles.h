@@ -293,6 +293,7 @@ protected:
 
     void SetUp() override {
         AvecDoubles::TearDown();
+        transfert = nullptr; // a test set up again must not reach the controls it ended
         Services& s = Plateforme();
         s.pressePapier = pp;
         s.systeme = systeme;

@@ -169,7 +169,7 @@ public:
     BCRYPT_HASH_HANDLE h_ = nullptr;
 };
 
-std::optional<std::array<unsigned char, 32>> Sha256(std::string_view octets) {
+std::optional<std::array<unsigned char, 32>> Condenser(std::string_view octets) {
     const Algorithme sha(BCRYPT_SHA256_ALGORITHM);
     Empreinte empreinte;
     if (sha.h_ == nullptr ||
@@ -220,7 +220,7 @@ bool Verifier(std::string_view octets, std::string_view signature, std::string_v
                                             blob.data(), static_cast<ULONG>(blob.size()), 0))) {
         return false;
     }
-    auto empreinte = Sha256(octets);
+    auto empreinte = Condenser(octets);
     if (!empreinte) {
         return false;
     }
@@ -241,8 +241,12 @@ bool SignatureValable(std::string_view octets, std::string_view signature,
     }
 }
 
-std::string Sha256(std::string_view) {
-    return {};
+std::string Sha256(std::string_view octets) {
+    const auto empreinte = Condenser(octets);
+    if (!empreinte) {
+        return {};
+    }
+    return std::string(reinterpret_cast<const char*>(empreinte->data()), empreinte->size());
 }
 
 } // namespace monvalor

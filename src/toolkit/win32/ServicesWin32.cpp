@@ -44,20 +44,6 @@ public:
     }
 };
 
-// What a program that could not be started says, in the classic numbers.
-int ErreurDemarrage(DWORD code) {
-    switch (code) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_NAME:
-        return ErrFichierIntrouvable;
-    case ERROR_ACCESS_DENIED:
-        return ErrPermission;
-    default:
-        return ErrArgument; // not a program, or one this system cannot run
-    }
-}
-
 // The path of a folder as the core can name it: its own characters, or failing that its short
 // form, whose names are plain ASCII; "" when neither will do.
 std::string CheminAnsi(const std::wstring& chemin) {
@@ -99,7 +85,7 @@ public:
         const DWORD options = depart.wShowWindow == SW_HIDE ? CREATE_NO_WINDOW : 0;
         if (!CreateProcessA(commande.c_str(), ligne.data(), nullptr, nullptr, FALSE, options,
                             nullptr, nullptr, &depart, &processus)) {
-            throw Erreur(ErreurDemarrage(GetLastError()));
+            throw Erreur(systeme::ErreurDemarrage(GetLastError()));
         }
         CloseHandle(processus.hThread);
         CloseHandle(processus.hProcess);
