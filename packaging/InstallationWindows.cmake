@@ -51,4 +51,15 @@ set(CPACK_COMPONENT_PROGRAMME_REQUIRED ON)
 set(CPACK_COMPONENT_ANGLAIS_DISPLAY_NAME "English interface")
 set(CPACK_COMPONENT_ANGLAIS_DESCRIPTION "Windows and messages in English instead of French.")
 set(CPACK_COMPONENT_ANGLAIS_DISABLED ON)
+# An update leaves the updater in the program's folder; it goes with the rest.
+set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "Delete \"$INSTDIR\\MonvalorUpdate.exe\"")
 include(CPack)
+
+# The updater, monvalor-<version>-mise-a-jour.exe, that scripts/publier puts on the site as
+# MonvalorUpdate.exe: the same installer under a second configuration of this build,
+#     cpack --config CPackConfigMiseAJour.cmake
+# whose settings (packaging/MiseAJourWindows.cmake) are read when it runs.
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/CPackConfigMiseAJour.cmake CONTENT
+"include(\"${CMAKE_BINARY_DIR}/CPackConfig.cmake\")
+set(CPACK_PROJECT_CONFIG_FILE \"${PROJECT_SOURCE_DIR}/packaging/MiseAJourWindows.cmake\")
+")
