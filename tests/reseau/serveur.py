@@ -29,7 +29,8 @@ the tests can check them exactly. Paths on the https port (N a byte count):
     /redir/K          K redirects (relative addresses), then /corps/100
     /redir-http       a redirect to the http port
     /connexions-http  how many connections the http port has taken, as the body
-    /site/NOM         the file NOM of the folder SITE, whole; 404 when it is not there
+    /site/CHEMIN      the file CHEMIN (NOM or DOSSIER/NOM...) of the folder SITE, whole; 404
+                      when it is not there
     /site-lent/NOM    the same in 10 pieces 150 ms apart
 Every path asked on the https port is appended to JOURNAL, one per line.
 The http port answers anything with a 200.
@@ -217,9 +218,12 @@ def servir_https(conn, ports):
         envoyer(conn, tete("302 Found", ["Location: http://%s:%d/corps/10" % (HOTE, ports["http"]),
                                          "Content-Length: 0"]))
         fermer(conn)
-    elif mode in ("site", "site-lent") and site and len(parties) == 2:
+    elif mode in ("site", "site-lent") and site and len(parties) >= 2:
         try:
-            with open(os.path.join(site, os.path.basename(parties[1])), "rb") as f:
+            # A path of the folder, never out of it.
+            if any(p in ("", ".", "..") for p in parties[1:]):
+                raise OSError
+            with open(os.path.join(site, *parties[1:]), "rb") as f:
                 contenu = f.read()
         except OSError:
             page = b"introuvable"
