@@ -96,6 +96,9 @@ if [ -n "${MONVALOR_EXE:-}" ]; then
     nouvelle_installee() { [ "$(version_installee)" = "Monvalor $NOUVELLE" ]; }
     attendu "$(version_installee)" "Monvalor $ANCIENNE" "version installed by the installer"
 
+    # The interactive installer is no updater: started hidden, it would wait for a click.
+    refuse "n'est pas l'installateur de mise à jour" --seulement windows --version "$NOUVELLE" \
+        --installateur "$TRAVAIL/paquets/monvalor-$ANCIENNE-setup.exe"
     publier --seulement windows --installateur "$TRAVAIL/paquets/monvalor-$NOUVELLE-mise-a-jour.exe" \
         --version "$NOUVELLE" || echec "publier failed: $(cat "$TRAVAIL/publier")"
     for f in "$NOUVELLE/MonvalorUpdate.exe" version.txt; do
@@ -103,9 +106,6 @@ if [ -n "${MONVALOR_EXE:-}" ]; then
     done
     cmp -s <(annonce_attendue "$NOUVELLE/MonvalorUpdate.exe") "$MONVALOR_TEST_SITE/version.txt" ||
         echec "announcement: $(od -c "$MONVALOR_TEST_SITE/version.txt" | head -20)"
-    # The interactive installer is no updater: started hidden, it would wait for a click.
-    refuse "n'est pas l'installateur de mise à jour" --seulement windows --version "$NOUVELLE" \
-        --installateur "$TRAVAIL/paquets/monvalor-$ANCIENNE-setup.exe"
 
     export MONVALOR_EXE
     lancer
