@@ -195,11 +195,12 @@ processus_de() {
     done
     return 0
 }
+nouvelle_en_place() { [ "$("$1/monvalor" --version)" = "Monvalor $NOUVELLE" ]; }
 # verifier_installation FOLDER OLD_FILE: the new version in place of the old one, which was
 # renamed away, not written over; the user's file kept, nothing of the work left; the new
 # version running.
 verifier_installation() {
-    attendu "$("$1/monvalor" --version)" "Monvalor $NOUVELLE" "version of the installed program"
+    attendre 30 "the installed program was not updated" nouvelle_en_place "$1"
     cmp -s "$2" "$ORIGINAL" || echec "the old program's file was written over"
     attendu "$(cat "$1/Shared.lng")" "; mes textes"$'\r' "the user's language file"
     attendu "$(cd "$1" && find . | sort | paste -sd ' ')" \
