@@ -1,21 +1,25 @@
 #include "about/frmAbout.h"
 
+#include "about/Annonce.h"
 #include "about/CleMaj.h"
 #include "about/frmSock.h"
 #include "http/Transfert.h"
 #include "localisation/Traducteur.h"
+#include "services/FichiersSysteme.h"
 #include "services/Services.h"
 #include "support/Erreur.h"
 #include "support/Fichier.h"
 #include "support/Fichiers.h"
 #include "support/TexteSource.h"
-#include "support/clsB64.h"
 
 #include <charconv>
-#include <cstdlib>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <functional>
 #include <optional>
+#include <random>
 #include <vector>
 
 namespace monvalor {
@@ -203,93 +207,208 @@ void frmAbout::PasDeMiseAJour(bool pbMsg) {
     }
 }
 
+namespace {
+
+namespace fs = std::filesystem;
+
+// How long the silent fetches may take, and how much a signature may weigh.
+constexpr std::chrono::milliseconds kDelaiSilencieux{10000};
+constexpr std::size_t kMaxSignature = 4096;
+
+// The file's bytes, or nullopt when it cannot be read or holds more than `max`.
+std::optional<std::string> LireBorne(const std::string& chemin, std::size_t max) {
+    std::error_code erreur;
+    const fs::path natif = CheminSysteme(chemin);
+    if (!fs::is_regular_file(natif, erreur)) {
+        return std::nullopt;
+    }
+    std::ifstream f(natif, std::ios::binary);
+    std::string octets(max + 1, '\0');
+    f.read(octets.data(), static_cast<std::streamsize>(octets.size()));
+    if (f.bad() || static_cast<std::size_t>(f.gcount()) > max) {
+        return std::nullopt;
+    }
+    octets.resize(static_cast<std::size_t>(f.gcount()));
+    return octets;
+}
+
+// The key the updates must be signed with: the built-in one, or the one an organisation signs
+// its own updates with.
+std::string CleDeConfiance() {
+    const std::string fichier = Plateforme().environnement("MONVALOR_CLE_MAJ");
+    if (fichier.empty()) {
+        return std::string(CleMiseAJour);
+    }
+    std::optional<std::string> cle = LireBorne(fichier, 1 << 16);
+    if (!cle) {
+        throw Erreur(ErrAccesChemin,
+                     std::string(u8"La clé des mises à jour ne peut être lue : "_ansi) + fichier);
+    }
+    return std::move(*cle);
+}
+
+// A name of our own beside the updater's, which nobody else's file can already hold.
+std::string NomTemporaire(const std::string& chemin) {
+    std::random_device alea;
+    char suffixe[24];
+    std::snprintf(suffixe, sizeof suffixe, ".%08x%08x.part", alea(), alea());
+    return JoindreChemin(ExtraireRepertoire(chemin), "." + ExtraireNom(chemin) + suffixe);
+}
+
+} // namespace
+
+std::string frmAbout::LireSilencieux(const std::string& adresse, std::size_t max) {
+    const std::unique_ptr<ITransfert> transfert = Plateforme().transferts();
+    transfert->Limiter(max, kDelaiSilencieux);
+    silencieux_ = transfert.get();
+    struct Fin {
+        ITransfert*& t;
+        ~Fin() { t = nullptr; }
+    } fin{silencieux_};
+    return transfert->OpenURL(adresse);
+}
+
+void frmAbout::ArreterVerification() {
+    if (silencieux_) {
+        silencieux_->Cancel();
+    }
+    frmSock::Defaut().Arreter();
+}
+
 void frmAbout::Maj(bool pbMsg) {
-    // A second click while the first check waits on the network starts nothing more.
+    // While a check waits on the network the button reads "Arrêter", and a click ends the
+    // wait; a check never starts inside another, whatever asks for it.
     if (majEnCours_) {
+        ArreterVerification();
         return;
     }
     majEnCours_ = true;
+    const std::string legende = Ctl("cmdVersion").Texte();
+    const auto arretable = [this](bool oui, const std::string& texte) {
+        if (EstChargee()) {
+            Ctl("cmdVersion").DefinirTexte(oui ? Traduire("frmAbout", u8"&Arrêter"_ansi) : texte);
+        }
+    };
     struct Fin {
-        bool& drapeau;
-        ~Fin() { drapeau = false; }
-    } fin{majEnCours_};
+        frmAbout& f;
+        std::function<void()> remettre;
+        ~Fin() {
+            f.majEnCours_ = false;
+            remettre();
+        }
+    } fin{*this, [&] { arretable(false, legende); }};
     try {
-        frmSock& sock = frmSock::Defaut();
-        Fichier lecteur;
-        lecteur.NomLong(frmSock::FichierDefaut());
-        sock.Url = site_ + "/version.txt";
-        sock.LitHTTP();
-        lecteur.Charger(0, 0, true);
-        const IListe& lignes = *lecteur.Data();
+        arretable(true, legende);
+        const std::optional<std::string> texte = LireAnnonceSignee();
+        arretable(false, legende);
+        if (!texte) {
+            return;
+        }
+        const std::optional<Annonce> annonce = LireAnnonce(*texte);
         const InfosApplication& app = Plateforme().application;
-        if (lignes.Count() < 3 || !VersionPlusRecente(lignes.Item(1).Texte(), app.versionMajeure,
-                                                      app.versionMineure, app.versionRevision)) {
+        if (!annonce || !VersionPlusRecente(annonce->version, app.versionMajeure,
+                                            app.versionMineure, app.versionRevision)) {
             PasDeMiseAJour(pbMsg);
             return;
         }
-        std::string message;
-        for (std::int32_t i = 3; i <= lignes.Count(); ++i) {
-            message += lignes.Item(i).Texte() + "\r\n";
+        if (systeme::MiseAJourParPaquets(CheminSysteme(app.repertoire))) {
+            Plateforme().boiteMessage->Afficher(
+                Traduire("frmAbout",
+                         u8"Une nouvelle version de Monvalor est disponible. Cette installation "
+                         u8"est tenue à jour par le gestionnaire de paquets du système : c'est "
+                         u8"lui qui l'installera."_ansi) +
+                    "\r\n\r\n" + annonce->version,
+                MsgOK | MsgInformation, std::string());
+            return;
         }
-        if (Plateforme().boiteMessage->Afficher(message, MsgOuiNon | MsgInformation,
+        if (Plateforme().boiteMessage->Afficher(annonce->message, MsgOuiNon | MsgInformation,
                                                 std::string()) != RepOui) {
             return;
         }
-        const std::string adresse = lignes.Item(2).Texte();
-        const std::string ancien = sock.NomFichier;
-        sock.NomFichier = CheminMiseAJour();
-        sock.Url = adresse;
-        try {
-            sock.Afficher(*this);
-        } catch (...) {
-            sock.NomFichier = ancien;
-            throw;
-        }
-        sock.NomFichier = ancien;
-        if (!sock.Annule) {
-            LancerMiseAJour(adresse, CheminMiseAJour());
-        }
+        TelechargerEtLancer(*annonce);
     } catch (const Erreur& e) {
         Plateforme().boiteMessage->Afficher(e.Description(), MsgExclamation, std::string());
+    } catch (const std::exception&) {
+        Plateforme().boiteMessage->Afficher(
+            Traduire("frmAbout", u8"La recherche de mise à jour a échoué."_ansi), MsgExclamation,
+            std::string());
     }
 }
 
-void frmAbout::LancerMiseAJour(const std::string& adresse, const std::string& chemin) {
-    // The key: the built-in one, or the one an organisation signs its own updates with.
-    std::string cle(CleMiseAJour);
-    if (const char* fichier = std::getenv("MONVALOR_CLE_MAJ"); fichier && *fichier) {
-        std::ifstream f(fichier, std::ios::binary);
-        cle.assign(std::istreambuf_iterator<char>(f), {});
+std::optional<std::string> frmAbout::LireAnnonceSignee() {
+    frmSock& sock = frmSock::Defaut();
+    const std::string copie = frmSock::FichierDefaut();
+    // An earlier check's copy never stands in for this one's answer.
+    std::error_code erreur;
+    fs::remove(CheminSysteme(copie), erreur);
+    if (FichierExiste(copie)) {
+        throw Erreur(ErrAccesChemin);
     }
-    std::string texte = Plateforme().transferts()->OpenURL(adresse + ".sig");
-    std::erase_if(texte, [](char c) { return c == '\r' || c == '\n' || c == ' ' || c == '\t'; });
-    clsB64 b64;
-    b64.Init();
-    clsB64::Octets base64, der;
-    b64.StrToAry(texte, base64);
-    std::string signature;
-    try {
-        b64.Decode(base64, der);
-        b64.AryToStr(der, signature);
-    } catch (const Erreur&) {
-        signature.clear();
+    const std::string adresse = site_ + "/" + std::string(systeme::AnnonceMiseAJour());
+    sock.Url = adresse;
+    sock.LitHTTP();
+    // No copy: the download window has said why. The copy ends with the CR LF it added.
+    if (!FichierExiste(copie)) {
+        return std::nullopt;
     }
-    std::string programme;
-    {
-        // Closed before anything else: Windows deletes no file that is still open.
-        std::ifstream f(CheminSysteme(chemin), std::ios::binary);
-        programme.assign(std::istreambuf_iterator<char>(f), {});
-    }
-    if (!Plateforme().signature(programme, signature, cle)) {
-        // Never left where a later start could take it for a genuine one.
-        std::error_code ignore;
-        std::filesystem::remove(CheminSysteme(chemin), ignore);
+    std::optional<std::string> texte = LireBorne(copie, MaxAnnonce + 2);
+    if (!texte || !texte->ends_with("\r\n")) {
         throw Erreur(ErrAccesChemin,
-                     std::string(u8"La mise à jour reçue ne porte pas une signature valable : "
-                                 u8"elle n'est pas lancée."_ansi));
+                     std::string(u8"L'annonce de mise à jour du site n'est pas lisible."_ansi));
     }
-    Plateforme().systeme->Lancer(chemin, 0);
+    texte->resize(texte->size() - 2);
+    const std::string signature = DecoderSignature(LireSilencieux(adresse + ".sig", kMaxSignature));
+    if (!Plateforme().signature(*texte, signature, CleDeConfiance())) {
+        throw Erreur(ErrAccesChemin,
+                     std::string(u8"L'annonce de mise à jour ne porte pas une signature valable : "
+                                 u8"elle est ignorée."_ansi));
+    }
+    return texte;
+}
+
+void frmAbout::TelechargerEtLancer(const Annonce& annonce) {
+    frmSock& sock = frmSock::Defaut();
+    const std::string final = CheminMiseAJour();
+    const std::string temporaire = NomTemporaire(final);
+    // Whatever happens, nothing that did not verify stays on the disk.
+    struct Nettoyage {
+        fs::path chemin;
+        ~Nettoyage() {
+            std::error_code ignore;
+            fs::remove(chemin, ignore);
+        }
+    } nettoyage{CheminSysteme(temporaire)};
+    const std::string ancien = sock.NomFichier;
+    sock.NomFichier = temporaire;
+    sock.Url = annonce.adresse;
+    try {
+        sock.Afficher(*this);
+    } catch (...) {
+        sock.NomFichier = ancien;
+        throw;
+    }
+    sock.NomFichier = ancien;
+    if (sock.Annule) {
+        return; // stopped, or failed and told by the download window
+    }
+    const std::string signature =
+        DecoderSignature(LireSilencieux(annonce.adresse + ".sig", kMaxSignature));
+    const std::string cle = CleDeConfiance();
+    const auto verifier = [&](std::string_view octets) {
+        return Plateforme().empreinte(octets) == annonce.empreinte &&
+               Plateforme().signature(octets, signature, cle);
+    };
+    if (!Plateforme().systeme->LancerVerifie(temporaire, final, verifier)) {
+        throw Erreur(ErrAccesChemin,
+                     std::string(u8"La mise à jour reçue n'est pas celle que le site a annoncée "
+                                 u8"et signée : elle n'est pas lancée."_ansi));
+    }
     Plateforme().systeme->Terminer(0);
+}
+
+void frmAbout::Form_QueryUnload() {
+    // A check waiting on the network ends with the window.
+    ArreterVerification();
 }
 
 void frmAbout::lblSite_Click() {

@@ -2,13 +2,17 @@
 // buttons that close it, start the system information tool and check for an update.
 #pragma once
 
+#include "about/Annonce.h"
 #include "forms/Formulaire.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace monvalor {
+
+class ITransfert;
 
 extern const ConceptionFenetre ConceptionAbout;
 
@@ -38,10 +42,11 @@ public:
     // Translates the window, then shows it modally over the owner; returns once it is unloaded.
     void Afficher(Fenetre& frm);
 
-    // The update check: asks the site whether a newer Monvalor exists and, when the user
-    // agrees, downloads the updater, checks its signature, starts it and ends the program.
-    // pbMsg: say so when there is nothing newer. Every failure is told here; none reaches the
-    // caller.
+    // The update check: asks the site whether a newer Monvalor exists (an announcement that
+    // must carry the site's signature) and, when the user agrees, downloads the updater and
+    // starts it, then ends the program, only when it is exactly the file announced and carries
+    // its own signature. pbMsg: say so when there is nothing newer. Every failure is told here;
+    // none reaches the caller. Asked again while it runs, it stops the silent fetch instead.
     void Maj(bool pbMsg);
 
     // Starts the system information tool in a normal window and returns at once; when it is
@@ -57,6 +62,7 @@ public:
 
 protected:
     void Form_Load() override;
+    void Form_QueryUnload() override;
     void Gerer(std::string_view controle, int indice, Evenement evenement) override;
 
 private:
@@ -67,12 +73,20 @@ private:
     void lblEmail_Click();
 
     void PasDeMiseAJour(bool pbMsg);
-    // Runs the updater only when its signature, published beside it, verifies.
-    void LancerMiseAJour(const std::string& adresse, const std::string& chemin);
+    // The site's announcement, once its signature has verified; nullopt when the fetch failed
+    // (and was told), Erreur when the signature does not verify.
+    std::optional<std::string> LireAnnonceSignee();
+    // Downloads the announced updater to a private file and starts it, then ends the program,
+    // only when its bytes are those announced and its own signature verifies.
+    void TelechargerEtLancer(const Annonce& annonce);
+    // A fetch no window shows, bounded in size and time; stopped by ArreterVerification.
+    std::string LireSilencieux(const std::string& adresse, std::size_t max);
+    void ArreterVerification();
 
     std::string site_;
     std::string LienEmail_;
     bool majEnCours_ = false;
+    ITransfert* silencieux_ = nullptr;
 };
 
 } // namespace monvalor

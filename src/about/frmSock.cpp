@@ -88,6 +88,7 @@ void frmSock::Gerer(std::string_view controle, int, Evenement evenement) {
 void frmSock::LitHTTP() {
     try {
         Charger();
+        Inet().Limiter(MaxLecture, DelaiLecture);
         const std::string corps = Inet().OpenURL(Url);
         EcritureSure ecriture(CheminSysteme(NomFichier));
         ecriture.Ecrire(corps);
@@ -120,6 +121,7 @@ void frmSock::cmdDownload_Click() {
     echantillons_.clear();
     Ctl("ProgressBar").DefinirMax(100);
     Ctl("ProgressBar").DefinirValeur(0);
+    Inet().Limiter(http::MaxCorps, DelaiTelechargement);
     Inet().Execute(Url);
 }
 
@@ -206,6 +208,12 @@ void frmSock::Form_QueryUnload() {
     enCours_ = false;
     // What has not been received whole is dropped: the file keeps what it held.
     sortie_.reset();
+    if (inet_) {
+        inet_->Cancel();
+    }
+}
+
+void frmSock::Arreter() {
     if (inet_) {
         inet_->Cancel();
     }

@@ -5,6 +5,7 @@
 
 #include "forms/Formulaire.h"
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -17,6 +18,12 @@ class EcritureSure;
 class ITransfert;
 
 extern const ConceptionFenetre ConceptionSock;
+
+// The bounds of a silent fetch (a small text: at most this many bytes, within this time) and
+// of a download in view (the body cap of any transfer, within this time).
+inline constexpr std::uint64_t MaxLecture = 64 * 1024;
+inline constexpr std::chrono::milliseconds DelaiLecture{10000};
+inline constexpr std::chrono::milliseconds DelaiTelechargement{30 * 60 * 1000};
 
 // The window's heights (client area, twips) without and with the headers pane.
 inline constexpr int HauteurSansEnTetes = 2460;
@@ -42,6 +49,8 @@ public:
     // Downloads Url into NomFichier in view, modally over frm; returns once the window is
     // unloaded. Erreur when the file cannot be prepared, before anything is shown.
     void Afficher(Fenetre& frm);
+    // Stops the transfer in progress, silent or in view; harmless when none runs.
+    void Arreter();
 
 protected:
     void Form_Load() override;

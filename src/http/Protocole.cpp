@@ -271,7 +271,7 @@ std::string Requete(const Adresse& adresse) {
 
 DecodeurMorceaux::Issue DecodeurMorceaux::Lire(std::string_view octets, std::string& corps,
                                                std::uint64_t& recus, std::size_t& lus,
-                                               std::string& raison) {
+                                               std::string& raison, std::uint64_t maxCorps) {
     std::size_t i = 0;
     auto echec = [&](std::string texte) {
         raison = std::move(texte);
@@ -281,8 +281,8 @@ DecodeurMorceaux::Issue DecodeurMorceaux::Lire(std::string_view octets, std::str
         if (etat_ == Etat::Donnees) {
             const std::size_t pris =
                 static_cast<std::size_t>(std::min<std::uint64_t>(reste_, octets.size() - i));
-            if (pris > MaxCorps - recus) {
-                return echec(PlusQue(MaxCorps));
+            if (pris > maxCorps - recus) {
+                return echec(PlusQue(maxCorps));
             }
             corps.append(octets.substr(i, pris));
             recus += pris;
@@ -351,8 +351,9 @@ DecodeurMorceaux::Issue DecodeurMorceaux::Lire(std::string_view octets, std::str
     return Issue::Suite;
 }
 
-Reponse::Reponse(Adresse adresse, bool cadreeParLeTransport)
-    : adresse_(std::move(adresse)), cadree_(cadreeParLeTransport) {}
+Reponse::Reponse(Adresse adresse, bool cadreeParLeTransport, std::uint64_t maxCorps)
+    : adresse_(std::move(adresse)), cadree_(cadreeParLeTransport),
+      maxCorps_(std::min(maxCorps, MaxCorps)) {}
 
 Reponse::Issue Reponse::Echouer(std::string raison) {
     phase_ = Phase::Finie;
@@ -395,6 +396,9 @@ Reponse::Issue Reponse::Recevoir(std::string_view octets, std::string& corps) {
         }
         if (phase_ == Phase::EnTetes) {
             // An interim 1xx answer: the real one follows.
+            if (++provisoires_ > MaxReponsesProvisoires) {
+                return Echouer(TropDeProvisoires(MaxReponsesProvisoires));
+            }
             entetesLus_ += fin;
             brut_.erase(0, fin);
             examine_ = 0;
@@ -503,7 +507,7 @@ Reponse::Issue Reponse::Bloc(std::string_view bloc) {
     } else {
         delimitation_ = Delimitation::Fermeture;
     }
-    if (delimitation_ == Delimitation::Longueur && annonce_ > MaxCorps) {
+    if (delimitation_ == Delimitation::Longueur && annonce_ > maxCorps_) {
         return Echouer(TropVolumineuse(annonce_));
     }
     phase_ =
@@ -522,7 +526,7 @@ Reponse::Issue Reponse::Corps(std::string_view octets, std::string& corps) {
     if (delimitation_ == Delimitation::Morceaux && !cadree_) {
         std::size_t lus = 0;
         std::string raison;
-        switch (morceaux_.Lire(octets, corps, recus_, lus, raison)) {
+        switch (morceaux_.Lire(octets, corps, recus_, lus, raison, maxCorps_)) {
         case DecodeurMorceaux::Issue::Echec:
             return Echouer(std::move(raison));
         case DecodeurMorceaux::Issue::Fin:
@@ -535,8 +539,8 @@ Reponse::Issue Reponse::Corps(std::string_view octets, std::string& corps) {
     if (delimitation_ == Delimitation::Longueur && octets.size() > annonce_ - recus_) {
         return Echouer(TropDOctets(annonce_));
     }
-    if (octets.size() > MaxCorps - recus_) {
-        return Echouer(PlusQue(MaxCorps));
+    if (octets.size() > maxCorps_ - recus_) {
+        return Echouer(PlusQue(maxCorps_));
     }
     corps.append(octets);
     recus_ += octets.size();

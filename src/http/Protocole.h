@@ -14,6 +14,9 @@ namespace monvalor::http {
 
 // How long a connection may take to open, and a transfer stay without a byte.
 inline constexpr std::chrono::milliseconds DelaiDefaut{15000};
+// How long a whole transfer may take, redirects included, unless its caller says otherwise: a
+// server sending a byte now and then never lets the idle time-out run out.
+inline constexpr std::chrono::milliseconds EcheanceDefaut = std::chrono::minutes(30);
 // Redirects followed before giving up.
 inline constexpr int MaxRedirections = 5;
 // Largest header block (interim answers included) and body accepted, and the most reserved up
@@ -21,6 +24,9 @@ inline constexpr int MaxRedirections = 5;
 inline constexpr std::size_t MaxEntetes = 64 * 1024;
 inline constexpr std::uint64_t MaxCorps = std::uint64_t{1} << 30;
 inline constexpr std::uint64_t MaxReserve = std::uint64_t{256} << 20;
+// Interim (1xx) answers accepted before the final one: each is cheap to send and costs a
+// parse, so a server could otherwise keep a transfer busy with them.
+inline constexpr int MaxReponsesProvisoires = 8;
 // Longest chunk-size or trailer line of a chunked body.
 inline constexpr std::size_t MaxLigneMorceau = 4096;
 
@@ -67,10 +73,10 @@ class DecodeurMorceaux {
 public:
     enum class Issue { Suite, Fin, Echec };
     // Decodes `octets`, appending data to `corps` and counting it in `recus` (never beyond
-    // MaxCorps). Fin: the last chunk and its trailers are read, and `lus` bytes of `octets`
+    // `maxCorps`). Fin: the last chunk and its trailers are read, and `lus` bytes of `octets`
     // were used. Echec: `raison` says why.
     Issue Lire(std::string_view octets, std::string& corps, std::uint64_t& recus, std::size_t& lus,
-               std::string& raison);
+               std::string& raison, std::uint64_t maxCorps);
 
 private:
     enum class Etat { Taille, Donnees, FinDonnees, Annexes } etat_ = Etat::Taille;
@@ -89,7 +95,8 @@ public:
     // Raison().
     enum class Issue { Suite, Redirection, Complete, Echec };
 
-    Reponse(Adresse adresse, bool cadreeParLeTransport);
+    // A body announced or grown beyond `maxCorps` (never above MaxCorps) fails.
+    Reponse(Adresse adresse, bool cadreeParLeTransport, std::uint64_t maxCorps = MaxCorps);
 
     // Bytes from the connection; body bytes are appended to `corps`.
     Issue Recevoir(std::string_view octets, std::string& corps);
@@ -117,10 +124,12 @@ private:
 
     Adresse adresse_;
     bool cadree_;
+    std::uint64_t maxCorps_;
     Phase phase_ = Phase::EnTetes;
     std::string brut_;           // header bytes until the blank line
     std::size_t examine_ = 0;    // of brut_, searched for the blank line already
     std::size_t entetesLus_ = 0; // bytes of the interim answers before
+    int provisoires_ = 0;        // interim answers before
     std::string entetes_;
     Delimitation delimitation_ = Delimitation::Fermeture;
     std::uint64_t annonce_ = 0; // Content-Length

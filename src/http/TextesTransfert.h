@@ -56,6 +56,9 @@ inline std::string DelaiConnexion(std::chrono::milliseconds delai, const std::st
 inline std::string Silence(std::chrono::milliseconds delai) {
     return T(u8"Le serveur n'a rien envoyé pendant "_ansi) + Secondes(delai);
 }
+inline std::string EcheanceDepassee(std::chrono::milliseconds echeance) {
+    return T(u8"Le serveur n'a pas tout envoyé en "_ansi) + Secondes(echeance);
+}
 inline std::string Refusee(const std::string& serveur) {
     return T(u8"Connexion refusée par "_ansi) + serveur;
 }
@@ -89,6 +92,10 @@ inline std::string Invalide() {
 }
 inline std::string EntetesTropLongs() {
     return T(u8"Réponse du serveur invalide : en-têtes trop longs"_ansi);
+}
+inline std::string TropDeProvisoires(int maximum) {
+    return T(u8"Réponse du serveur invalide : plus de "_ansi) +
+           Decimal(static_cast<std::uint64_t>(maximum)) + T(u8" réponses provisoires"_ansi);
 }
 inline std::string Statut(std::string_view statutEtRaison) {
     return T(u8"Le serveur a répondu "_ansi) + Lisible(statutEtRaison);

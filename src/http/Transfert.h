@@ -4,6 +4,8 @@
 // characters one for one, so that writing them back reproduces the bytes.
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -32,8 +34,13 @@ public:
     // nothing sent); a redirect never leads from https to http; certificates are verified.
     // Only a 2xx answer succeeds, and only whole: the connection ended normally and, when a
     // Content-Length was announced, exactly that many bytes came. Connecting or staying
-    // without a byte longer than the time-out fails. Every failure ends in EtatErreur.
+    // without a byte longer than the time-out fails, and so does a transfer past its deadline
+    // (see Limiter). Every failure ends in EtatErreur.
     virtual void Execute(const std::string& url) = 0;
+    // Bounds the transfers started from now on: the largest body accepted (never above
+    // http::MaxCorps) and the time a whole transfer may take, redirects included. A body
+    // announced or grown beyond the limit, or a transfer past its deadline, fails.
+    virtual void Limiter(std::uint64_t maxCorps, std::chrono::milliseconds echeance) = 0;
     virtual void SurEtat(std::function<void(int etat)> recepteur) = 0;
     // The answer's header block: the status line, then each header line, CR LF after each.
     virtual std::string GetHeader() = 0;

@@ -82,6 +82,13 @@ void TransfertHttp::EtatPoste() {
     }
 }
 
+void TransfertHttp::Limiter(std::uint64_t maxCorps, std::chrono::milliseconds echeance) {
+    // A year is beyond any use, and keeps the deadline within what steady_clock can add.
+    constexpr std::chrono::milliseconds Plafond = std::chrono::hours(24 * 365);
+    maxCorpsDemande_ = std::min(maxCorps, http::MaxCorps);
+    echeanceDemandee_ = std::clamp(echeance, std::chrono::milliseconds(0), Plafond);
+}
+
 void TransfertHttp::Execute(const std::string& url) {
     if (attente_) {
         attente_->remplacee = true;
@@ -95,6 +102,9 @@ void TransfertHttp::Execute(const std::string& url) {
     reponse_.reset();
     corps_.clear();
     lu_ = 0;
+    maxCorps_ = maxCorpsDemande_;
+    echeance_ = echeanceDemandee_;
+    fin_ = std::chrono::steady_clock::now() + echeance_;
     http::Refus refus = http::Refus::Aucun;
     const std::optional<http::Adresse> adresse = http::LireAdresse(url, &refus);
     std::string raison = refus == http::Refus::PasHttps   ? SeulHttps(url)
@@ -114,13 +124,13 @@ void TransfertHttp::Execute(const std::string& url) {
 void TransfertHttp::Ouvrir(const http::Adresse& adresse) {
     Lacher();
     adresse_ = adresse;
-    reponse_.emplace(adresse, cadre_);
+    reponse_.emplace(adresse, cadre_, maxCorps_);
     reserve_ = false;
     corps_.clear();
     corps_.shrink_to_fit();
     lu_ = 0;
     phase_ = Phase::Connexion;
-    Armer();
+    Relancer();
     NotifierPlusTard(EtatConnexion);
     Connecter(adresse_);
 }
@@ -128,7 +138,7 @@ void TransfertHttp::Ouvrir(const http::Adresse& adresse) {
 void TransfertHttp::Securisee() {
     if (phase_ == Phase::Connexion) {
         phase_ = Phase::EnTetes;
-        Armer();
+        Relancer();
     }
 }
 
@@ -141,7 +151,7 @@ bool TransfertHttp::Recevoir(std::string_view octets) {
     if (!reponse_ || (phase_ != Phase::EnTetes && phase_ != Phase::Corps)) {
         return false;
     }
-    Armer();
+    Relancer();
     const std::uint64_t avant = reponse_->Recus();
     return Suite(reponse_->Recevoir(octets, corps_), avant);
 }
@@ -184,7 +194,7 @@ bool TransfertHttp::Suite(http::Reponse::Issue issue, std::uint64_t recusAvant) 
         phase_ = Phase::Corps;
         if (!reserve_) {
             reserve_ = true;
-            Armer();
+            Relancer();
             // What is announced is not yet there: a lying server gets no more than this.
             corps_.reserve(static_cast<std::size_t>(reponse_->AReserver()));
             CorpsReserve(corps_);
@@ -197,7 +207,19 @@ std::string TransfertHttp::Coupure() const {
     return reponse_ ? reponse_->Coupure() : SansReponse();
 }
 
+// The face's one timer runs out at the idle time-out or at the deadline, whichever is first.
+void TransfertHttp::Relancer() {
+    const auto reste =
+        std::chrono::ceil<std::chrono::milliseconds>(fin_ - std::chrono::steady_clock::now());
+    finProche_ = reste <= delai_;
+    Armer(std::max(std::min(reste, delai_), std::chrono::milliseconds(0)));
+}
+
 void TransfertHttp::Delai() {
+    if (finProche_) {
+        Echouer(EcheanceDepassee(echeance_));
+        return;
+    }
     Echouer(phase_ == Phase::Connexion ? DelaiConnexion(delai_, adresse_.Serveur())
                                        : Silence(delai_));
 }

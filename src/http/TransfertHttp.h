@@ -34,6 +34,8 @@ public:
 
     std::string OpenURL(const std::string& url) override;
     void Execute(const std::string& url) override;
+    // Until called: http::MaxCorps and http::EcheanceDefaut.
+    void Limiter(std::uint64_t maxCorps, std::chrono::milliseconds echeance) override;
     void SurEtat(std::function<void(int etat)> recepteur) override;
     std::string GetHeader() override;
     std::string GetHeader(const std::string& nom) override;
@@ -60,8 +62,8 @@ protected:
     virtual void Connecter(const http::Adresse& adresse) = 0;
     // Lets go of the connection and stops the timer; nothing more comes from them.
     virtual void Lacher() = 0;
-    // (Re)starts the timer: Delai() when it runs out.
-    virtual void Armer() = 0;
+    // (Re)starts the timer for `attente` (0 included): Delai() when it runs out.
+    virtual void Armer(std::chrono::milliseconds attente) = 0;
     // Has EtatPoste() called from the event loop, once per call.
     virtual void Poster() = 0;
     // Runs the event loop until `attente.finie`; may return before when the loop is ended.
@@ -82,7 +84,7 @@ protected:
     bool Entetes(std::string_view bloc);
     // The connection ended (a framing transport: the body ended); `finTls` as Reponse::Fin.
     void FinConnexion(bool finTls);
-    // The timer ran out.
+    // The timer ran out: the idle time-out or the deadline, whichever it was armed for.
     void Delai();
     void EtatPoste();
     void Echouer(std::string raison);
@@ -101,6 +103,7 @@ protected:
 
 private:
     void Ouvrir(const http::Adresse& adresse);
+    void Relancer();
     bool Suite(http::Reponse::Issue issue, std::uint64_t recusAvant);
     void Terminer();
     bool Notifier(int etat);
@@ -109,6 +112,13 @@ private:
 
     std::chrono::milliseconds delai_;
     bool cadre_;
+    // As Limiter set them, for the transfers to come; then those of the transfer in progress.
+    std::uint64_t maxCorpsDemande_ = http::MaxCorps;
+    std::chrono::milliseconds echeanceDemandee_ = http::EcheanceDefaut;
+    std::uint64_t maxCorps_ = http::MaxCorps;
+    std::chrono::milliseconds echeance_ = http::EcheanceDefaut;
+    std::chrono::steady_clock::time_point fin_; // the deadline
+    bool finProche_ = false; // the timer was armed for the deadline, not the idle time-out
     std::function<void(int)> recepteur_;
     Attente* attente_ = nullptr; // the OpenURL waiting for this transfer, if any
     std::shared_ptr<bool> vivant_ = std::make_shared<bool>(true);

@@ -97,6 +97,7 @@ public:
             recepteur_(EtatErreur);
         }
     }
+    void Limiter(std::uint64_t, std::chrono::milliseconds) override {}
     void SurEtat(std::function<void(int)> recepteur) override { recepteur_ = std::move(recepteur); }
     std::string GetHeader() override { return {}; }
     std::string GetHeader(const std::string&) override { return {}; }

@@ -1,6 +1,6 @@
 // Answers and addresses from a hostile server: an answer read whole and in
-// pieces comes to the same, the body never outgrows its limits, and every
-// address accepted reads back the same.
+// pieces comes to the same, the body never outgrows its limits (a caller's
+// included), and every address accepted reads back the same.
 #include "http/Protocole.h"
 
 #include <cstdint>
@@ -39,8 +39,8 @@ std::string Relue(const Adresse& a) {
 }
 
 Lecture Lire(const Adresse& base, std::string_view reponse, bool cadree, bool finTls,
-             std::size_t piece) {
-    Reponse r(base, cadree);
+             std::size_t piece, std::uint64_t maxCorps) {
+    Reponse r(base, cadree, maxCorps);
     Lecture l;
     if (cadree) {
         const std::size_t fin = reponse.find("\r\n\r\n");
@@ -50,7 +50,7 @@ Lecture Lire(const Adresse& base, std::string_view reponse, bool cadree, bool fi
     }
     for (std::size_t i = 0; i < reponse.size() && l.issue == Reponse::Issue::Suite; i += piece) {
         l.issue = r.Recevoir(reponse.substr(i, piece), l.corps);
-        Exiger(l.corps.size() == r.Recus() && r.Recus() <= MaxCorps);
+        Exiger(l.corps.size() == r.Recus() && r.Recus() <= maxCorps);
     }
     if (l.issue == Reponse::Issue::Suite && r.Etape() != Reponse::Phase::EnTetes) {
         Exiger(r.AReserver() <= MaxReserve);
@@ -90,8 +90,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The input as an answer: whole, then in pieces of one to sixteen bytes.
     const bool cadree = mode & 1;
     const bool finTls = mode & 2;
-    const Lecture entiere = Lire(base, reste, cadree, finTls, reste.size() + 1);
-    const Lecture morcelee = Lire(base, reste, cadree, finTls, 1 + (mode >> 4));
+    const std::uint64_t maxCorps = mode & 4 ? 100 : MaxCorps; // as a caller may bound it
+    const Lecture entiere = Lire(base, reste, cadree, finTls, reste.size() + 1, maxCorps);
+    const Lecture morcelee = Lire(base, reste, cadree, finTls, 1 + (mode >> 4), maxCorps);
     // (A failed body is dropped whole, wherever its reading stopped.)
     Exiger(entiere.issue == morcelee.issue && entiere.raison == morcelee.raison &&
            (entiere.issue == Reponse::Issue::Echec || entiere.corps == morcelee.corps) &&

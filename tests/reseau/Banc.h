@@ -39,4 +39,8 @@ bool CadreLeCorps();
 // under Wine tells only that the secure connection failed.
 std::string RaisonCertificatInconnu(const std::string& serveur);
 
+// What the face says of a server sending interim answers without end, given the text of the
+// transfer's deadline: the core counts them, but WinHTTP reads them itself.
+std::string RaisonProvisoiresSansFin(const std::string& echeance);
+
 } // namespace monvalor

@@ -51,6 +51,10 @@ std::string RaisonCertificatInconnu(const std::string&) {
         u8"Le certificat du serveur 127.0.0.1 n'est pas d'une autorité reconnue"_ansi);
 }
 
+std::string RaisonProvisoiresSansFin(const std::string&) {
+    return std::string(u8"Réponse du serveur invalide : plus de 8 réponses provisoires"_ansi);
+}
+
 namespace {
 
 TEST(TransfertQtAutorites, TransfersSharingTheirCertificatesFollowTheVariable) {

@@ -67,13 +67,27 @@ bool CadreLeCorps() {
     return false;
 }
 
+namespace {
+
+bool SousWine() {
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+} // namespace
+
 std::string RaisonCertificatInconnu(const std::string& serveur) {
-    if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) {
+    if (SousWine()) {
         return std::string(u8"La connexion sécurisée avec "_ansi) + serveur +
                std::string(u8" a échoué"_ansi);
     }
     return std::string(
         u8"Le certificat du serveur 127.0.0.1 n'est pas d'une autorité reconnue"_ansi);
+}
+
+std::string RaisonProvisoiresSansFin(const std::string& echeance) {
+    // Wine's WinHTTP refuses them as a malformed answer; one that reads on past them (as
+    // Windows' is meant to) leaves the deadline to end them.
+    return SousWine() ? std::string(u8"Réponse du serveur invalide"_ansi) : echeance;
 }
 
 } // namespace monvalor

@@ -19,6 +19,8 @@ the tests can check them exactly. Paths on the https port (N a byte count):
     /plus/N           Content-Length N, 10 bytes more
     /lent/N/K         Content-Length N, in K pieces 150 ms apart
     /attente-fin/N    Content-Length N, all the bytes, then silence without closing
+    /goutte/N/MS      Content-Length N, one byte every MS milliseconds
+    /provisoires      interim answers "100 Continue" without end (a minute at most)
     /vide             "204 No Content"
     /lf/N             lines ended by LF alone
     /statut-invalide, /sans-statut, /longueur-invalide: malformed answers
@@ -27,10 +29,13 @@ the tests can check them exactly. Paths on the https port (N a byte count):
     /500              "HTTP/1.1 500 Internal Server Error"
     /muet             reads the request and never answers
     /redir/K          K redirects (relative addresses), then /corps/100
+    /redir-lent/K     the same, each redirect after 400 ms
     /redir-http       a redirect to the http port
     /connexions-http  how many connections the http port has taken, as the body
-    /site/CHEMIN      the file CHEMIN (NOM or DOSSIER/NOM...) of the folder SITE, whole; 404
-                      when it is not there
+    /site/NOM         the file NOM of the folder SITE (sub-folders allowed), whole; 404 when
+                      it is not there. A line "NOM MODE" in SITE/.modes makes NOM misbehave:
+                      goutte (one byte a second, forever), provisoires (1xx answers, forever),
+                      statut-html / redir-html (HTML and U+202E in a status line or a Location)
     /site-lent/NOM    the same in 10 pieces 150 ms apart
 Every path asked on the https port is appended to JOURNAL, one per line.
 The http port answers anything with a 200.
@@ -178,6 +183,19 @@ def servir_https(conn, ports):
             time.sleep(0.15)
             envoyer(conn, corps[debut:debut + pas])
         fermer(conn)
+    elif mode == "goutte":
+        pause = int(parties[2]) / 1000 if len(parties) > 2 else 0.2
+        envoyer(conn, tete("200 OK", ["Content-Length: %d" % n]))
+        for k in range(n):
+            time.sleep(pause)
+            conn.sendall(corps[k:k + 1])
+        fermer(conn)
+    elif mode == "provisoires":
+        lot = tete("100 Continue", []) * 1000
+        fin = time.monotonic() + 60
+        while time.monotonic() < fin:
+            conn.sendall(lot)
+        fermer(conn)
     elif mode == "attente-fin":
         envoyer(conn, tete("200 OK", ["Content-Length: %d" % n]) + corps)
         attendre_depart(conn)
@@ -210,8 +228,10 @@ def servir_https(conn, ports):
         fermer(conn)
     elif mode == "muet":
         attendre_depart(conn)
-    elif mode == "redir":
-        suite = "/redir/%d" % (n - 1) if n > 1 else "/corps/100"
+    elif mode in ("redir", "redir-lent"):
+        if mode == "redir-lent":
+            time.sleep(0.4)
+        suite = "/%s/%d" % (mode, n - 1) if n > 1 else "/corps/100"
         envoyer(conn, tete("302 Found", ["Location: " + suite, "Content-Length: 0"]))
         fermer(conn)
     elif mode == "redir-http":
@@ -219,11 +239,14 @@ def servir_https(conn, ports):
                                          "Content-Length: 0"]))
         fermer(conn)
     elif mode in ("site", "site-lent") and site and len(parties) >= 2:
+        nom = "/".join(parties[1:])
+        fichier = os.path.realpath(os.path.join(site, nom))
+        if mode == "site" and servir_mal(conn, nom):
+            return
         try:
-            # A path of the folder, never out of it.
-            if any(p in ("", ".", "..") for p in parties[1:]):
-                raise OSError
-            with open(os.path.join(site, *parties[1:]), "rb") as f:
+            if not fichier.startswith(os.path.realpath(site) + os.sep):
+                raise OSError("outside the site")
+            with open(fichier, "rb") as f:
                 contenu = f.read()
         except OSError:
             page = b"introuvable"
@@ -245,6 +268,46 @@ def servir_https(conn, ports):
     else:
         envoyer(conn, tete("400 Bad Request", ["Content-Length: 0"]))
         fermer(conn)
+
+
+HTML = "<b style='font-size:90px;color:#ff0000'>GROS</b><img src='file:///etc/x.png'>" + \
+       "<a href='file:///etc/passwd'>ici</a>\u202etxt.exe"
+
+
+def servir_mal(conn, nom):
+    """The misbehaviour SITE/.modes gives the file NOM, if any; True when it answered."""
+    try:
+        with open(os.path.join(site, ".modes")) as f:
+            modes = dict(ligne.split() for ligne in f if ligne.strip())
+    except OSError:
+        return False
+    mode = modes.get(nom)
+    if mode == "goutte":
+        conn.sendall(tete("200 OK", ["Content-Length: 100000"]))
+        try:
+            for _ in range(600):
+                time.sleep(1)
+                conn.sendall(b"A")
+        except OSError:
+            pass
+        conn.close()
+    elif mode == "provisoires":
+        try:
+            for _ in range(10 ** 7):
+                conn.sendall(b"HTTP/1.1 102 Processing\r\n\r\n")
+        except OSError:
+            pass
+        conn.close()
+    elif mode == "statut-html":
+        conn.sendall(("HTTP/1.1 500 " + HTML + "\r\nContent-Length: 0\r\n\r\n").encode())
+        fermer(conn)
+    elif mode == "redir-html":
+        conn.sendall(("HTTP/1.1 302 Found\r\nLocation: file:///" + HTML +
+                      "\r\nContent-Length: 0\r\n\r\n").encode())
+        fermer(conn)
+    else:
+        return False
+    return True
 
 
 def attendre_depart(conn):

@@ -2,6 +2,7 @@
 // succeeding per path. Run through avec_serveur.sh, which gives the ports and the certificate;
 // Banc.h is what the face lends the tests.
 #include "Banc.h"
+#include "http/Protocole.h"
 #include "support/Erreur.h"
 #include "support/TexteSource.h"
 
@@ -265,6 +266,42 @@ TEST_F(Transfert, TimeOutsEndTheTransferWithTheirReason) {
         EXPECT_EQ(t->ResponseInfo(), c.raison);
         EXPECT_GE(duree, 1400ms);
         EXPECT_LT(duree, 10s);
+    }
+}
+
+TEST_F(Transfert, TheCallersLimitsEndEveryTransferStartedAfterThem) {
+    const std::string plusDe1000 = A(u8"Réponse trop volumineuse : plus de 1000 octets"_ansi);
+    const std::string echeance = A(u8"Le serveur n'a pas tout envoyé en 1,5 s"_ansi);
+    const struct {
+        const char* nom;
+        std::string url;
+        std::uint64_t maxCorps;
+        std::chrono::milliseconds echeance;
+        std::string raison; // "" for a success
+    } cas[] = {
+        // Idle for no more than 200 ms while the time-out is 1 s: only the deadline ends it.
+        {"a byte every 200 ms", Https("/goutte/40/200"), http::MaxCorps, 1500ms, echeance},
+        {"redirects, each within the deadline", Https("/redir-lent/5"), http::MaxCorps, 1500ms,
+         echeance},
+        {"interim answers without end", Https("/provisoires"), http::MaxCorps, 1500ms,
+         RaisonProvisoiresSansFin(echeance)},
+        {"body at the limit", Https("/corps/1000"), 1000, 30s, ""},
+        {"announced beyond the limit", Https("/corps/1001"), 1000, 30s,
+         A(u8"Réponse trop volumineuse : 1001 octets"_ansi)},
+        {"chunked beyond the limit", Https("/morceaux/1001"), 1000, 30s, plusDe1000},
+        {"close-delimited beyond the limit", Https("/ferme/1001"), 1000, 30s, plusDe1000},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        const auto t = NouveauTransfert(1000ms);
+        t->Limiter(c.maxCorps, c.echeance);
+        const Deroulement d = Executer(*t, c.url);
+        ASSERT_FALSE(d.etats.empty());
+        EXPECT_EQ(d.etats.back(), c.raison.empty() ? EtatReponseComplete : EtatErreur);
+        EXPECT_EQ(t->ResponseInfo(), c.raison);
+        // The same control's next transfer keeps the limits.
+        EXPECT_EQ(ErreurLeveeTexte([&] { t->OpenURL(c.url); }),
+                  c.raison.empty() ? "(none)" : c.raison);
     }
 }
 

@@ -19,6 +19,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <map>
 #include <set>
 #include <tuple>
@@ -86,6 +90,25 @@ struct SystemeEspion final : ISysteme, IBoiteMessage {
             throw Erreur(ErrFichierIntrouvable);
         }
     }
+    // Reads the file as the real one does, and "starts" what was verified: nomFinal and the
+    // bytes go to `lances` and `octetsLances`; the file is removed either way.
+    bool LancerVerifie(const std::string& chemin, const std::string& nomFinal,
+                       const std::function<bool(std::string_view)>& verifier) override {
+        std::ifstream f(CheminSysteme(chemin), std::ios::binary);
+        if (!f) {
+            throw Erreur(ErrAccesChemin);
+        }
+        const std::string octets{std::istreambuf_iterator<char>(f), {}};
+        f.close();
+        std::filesystem::remove(CheminSysteme(chemin));
+        if (!verifier(octets)) {
+            return false;
+        }
+        lances.emplace_back(nomFinal, 0);
+        octetsLances.push_back(octets);
+        return true;
+    }
+    std::vector<std::string> octetsLances;
     int Afficher(const std::string& texte, int style, const std::string& titre) override {
         messages.emplace_back(texte, style, titre);
         if (!reponses.empty()) {
@@ -209,6 +232,8 @@ struct TransfertScripte final : ITransfert {
     const std::map<std::string, std::string>* pages = nullptr; // OpenURL's answers by address
     int annulations = 0;
     std::function<void(int)> recepteur;
+    std::uint64_t maxCorps = 0; // as Limiter last set them; 0 when it was never called
+    std::chrono::milliseconds echeance{0};
 
     std::string OpenURL(const std::string& url) override {
         demandes.push_back(url);
@@ -221,6 +246,10 @@ struct TransfertScripte final : ITransfert {
         return corps;
     }
     void Execute(const std::string& url) override { demandes.push_back(url); }
+    void Limiter(std::uint64_t m, std::chrono::milliseconds e) override {
+        maxCorps = m;
+        echeance = e;
+    }
     void SurEtat(std::function<void(int)> r) override { recepteur = std::move(r); }
     std::string GetHeader() override { return entetes; }
     std::string GetHeader(const std::string& nom) override {

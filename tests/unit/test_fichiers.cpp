@@ -23,6 +23,10 @@ struct SystemeEspion final : ISysteme {
         return retour;
     }
     void Lancer(const std::string&, int) override {}
+    bool LancerVerifie(const std::string&, const std::string&,
+                       const std::function<bool(std::string_view)>&) override {
+        return false;
+    }
     void Terminer(int) override {}
     std::string RepertoireDonnees() override { return repertoire.value(); }
     std::string RepertoireSysteme() override { return repertoire.value(); }

@@ -27,8 +27,9 @@ std::string Repete(std::string_view s, int n) {
 }
 
 // What came of an answer: "ok" and the body, "-> address" for a redirect, or the reason.
-std::string Lire(const std::string& reponse, bool finTls, bool parOctet, std::string& corps) {
-    Reponse r(Base, false);
+std::string Lire(const std::string& reponse, bool finTls, bool parOctet, std::string& corps,
+                 std::uint64_t maxCorps = MaxCorps) {
+    Reponse r(Base, false, maxCorps);
     Reponse::Issue issue = Reponse::Issue::Suite;
     for (std::size_t i = 0; i < reponse.size() && issue == Reponse::Issue::Suite;
          i += parOctet ? 1 : reponse.size()) {
@@ -122,13 +123,59 @@ TEST(Http, AnswersEndAsTheirFramingSaysWhateverPiecesTheyArriveIn) {
          A(u8"Transfert incomplet : la connexion a été coupée après 3 octets"_ansi)},
         {"endless trailers", morceaux + "0\r\n" + Repete("T: 1\r\n", 12000), longs},
         {"headers without end", ok + std::string(70000, 'x'), longs},
-        {"endless interim answers", Repete("HTTP/1.1 100 Continue\r\n\r\n", 3000), longs},
+        {"interim answers long together",
+         Repete("HTTP/1.1 103 x\r\nLink: " + std::string(20000, 'x') + "\r\n\r\n", 4), longs},
     };
     for (const Cas& c : cas) {
         SCOPED_TRACE(c.nom);
         std::string entier, parOctet;
         EXPECT_EQ(Lire(c.reponse, c.finTls, false, entier), c.issue);
         EXPECT_EQ(Lire(c.reponse, c.finTls, true, parOctet), c.issue);
+        if (c.issue == "ok") {
+            EXPECT_EQ(entier, c.corps);
+            EXPECT_EQ(parOctet, c.corps);
+        }
+    }
+}
+
+TEST(Http, InterimAnswersAndBodiesStopAtTheirLimits) {
+    const std::string ok = "HTTP/1.1 200 OK\r\n";
+    const std::string morceaux = ok + "Transfer-Encoding: chunked\r\n\r\n";
+    const std::string provisoire = "HTTP/1.1 103 Early Hints\r\nLink: </a.css>\r\n\r\n";
+    const std::string plusQue10 = A(u8"Réponse trop volumineuse : plus de 10 octets"_ansi);
+    const struct {
+        const char* nom;
+        std::string reponse;
+        std::uint64_t maxCorps;
+        std::string issue;
+        std::string corps = {};
+    } cas[] = {
+        {"interim answers up to their limit",
+         Repete(provisoire, MaxReponsesProvisoires) + ok + "Content-Length: 1\r\n\r\nz", MaxCorps,
+         "ok", "z"},
+        {"one interim answer more",
+         Repete(provisoire, MaxReponsesProvisoires + 1) + ok + "Content-Length: 1\r\n\r\nz",
+         MaxCorps,
+         A(u8"Réponse du serveur invalide : plus de "_ansi) +
+             std::to_string(MaxReponsesProvisoires) + A(u8" réponses provisoires"_ansi)},
+        {"length at the limit", ok + "Content-Length: 10\r\n\r\n0123456789", 10, "ok",
+         "0123456789"},
+        {"length beyond the limit", ok + "Content-Length: 11\r\n\r\n0123456789a", 10,
+         A(u8"Réponse trop volumineuse : 11 octets"_ansi)},
+        {"chunked up to the limit", morceaux + "6\r\n012345\r\n4\r\n6789\r\n0\r\n\r\n", 10, "ok",
+         "0123456789"},
+        {"chunked past the limit", morceaux + "6\r\n012345\r\n5\r\n6789a\r\n0\r\n\r\n", 10,
+         plusQue10},
+        {"close-delimited up to the limit", ok + "\r\n0123456789", 10, "ok", "0123456789"},
+        {"close-delimited past the limit", ok + "\r\n0123456789a", 10, plusQue10},
+        {"no limit above the largest", ok + "Content-Length: 1073741825\r\n\r\n", MaxCorps + 1,
+         A(u8"Réponse trop volumineuse : 1073741825 octets"_ansi)},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        std::string entier, parOctet;
+        EXPECT_EQ(Lire(c.reponse, true, false, entier, c.maxCorps), c.issue);
+        EXPECT_EQ(Lire(c.reponse, true, true, parOctet, c.maxCorps), c.issue);
         if (c.issue == "ok") {
             EXPECT_EQ(entier, c.corps);
             EXPECT_EQ(parOctet, c.corps);

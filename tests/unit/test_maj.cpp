@@ -1,6 +1,9 @@
-// The update check over the transfer double: the version file, the question, the download, the
-// signature, and every way it stops without starting anything.
+// The update check over the transfer double: the signed announcement, the question, the
+// download, the two checks of the updater, and every way it stops without starting anything.
+#include "about/Annonce.h"
 #include "services/FichiersSysteme.h"
+#include "services/Signature.h"
+#include "support/Ansi.h"
 #include "support/Chaines.h"
 
 #include "Doubles.h"
@@ -10,13 +13,22 @@ using namespace monvalor::test;
 
 namespace {
 
-// The updater's file name on this system.
-std::string NomMiseAJour() {
-    return "MonvalorUpdate" + std::string(systeme::SuffixeProgramme());
+const std::string kSite = "https://monvalor.example";
+const std::string kUpdater = "https://monvalor.example/1.4.0/MonvalorUpdate";
+const std::string kProgramme = "#!/bin/sh\necho 1.4.0\n";
+
+std::string Hex(std::string_view octets) {
+    std::string texte;
+    for (unsigned char c : octets) {
+        texte += "0123456789abcdef"[c >> 4];
+        texte += "0123456789abcdef"[c & 15];
+    }
+    return texte;
 }
 
-const std::string kSite = "https://monvalor.example/telechargement";
-const std::string kUpdater = "https://monvalor.example/telechargement/MonvalorUpdate";
+std::string Texte(std::string_view utf8) {
+    return Utf8VersAnsi(utf8).value();
+}
 
 class MiseAJour : public AvecDoubles {
 protected:
@@ -24,35 +36,49 @@ protected:
         AvecDoubles::SetUp();
         InfosApplication& app = Plateforme().application;
         std::tie(app.versionMajeure, app.versionMineure, app.versionRevision) = std::tuple(1, 3, 1);
-        // A signature is the signed bytes behind "SIG", from the built-in key.
+        // A signature is "SIG" and the signed bytes, from the built-in key.
         Plateforme().signature = [](std::string_view octets, std::string_view sig,
                                     std::string_view cle) {
             return cle.find("BEGIN PUBLIC KEY") != std::string_view::npos &&
                    sig == "SIG" + std::string(octets);
         };
+        Plateforme().empreinte = Sha256;
         auto fabrique = std::make_shared<FabriqueMemoire>();
         fabrique->pendantModal = [this](FormulaireMemoire& f) {
             if (f.Conception().nom == "frmSock" && pendant) {
-                pendant(f);
+                pendant();
             }
         };
         Plateforme().formulaires = fabrique;
         frmAbout::Defaut().Site(kSite);
+        pendant = [this] { Recevoir(kProgramme); };
     }
-    // The site's version file, the updater's signature as published.
-    void Publier(const std::string& version, const std::string& signature = "") {
-        pages[kSite + "/version.txt"] = version;
-        pages[kUpdater + ".sig"] = EncodeB64(signature) + "\n";
+    static std::string Adresse() { return kSite + "/" + std::string(systeme::AnnonceMiseAJour()); }
+    static std::string Annoncer(const std::string& version,
+                                std::string_view programme = kProgramme) {
+        return "Version " + version + "\r\n" + kUpdater + "#sha256=" + Hex(Sha256(programme)) +
+               "\r\nUne version plus rapide.\r\nVoulez-vous l'installer ?\r\n";
     }
-    void Repondre(int reponse) { systeme->reponses = {reponse}; }
-    // The updater arrives whole.
-    void Recevoir() {
-        transfert->Arriver("#!/bin/sh\n");
+    // The site's announcement with its signature, and the updater's signature.
+    void Publier(const std::string& annonce, const std::string& signature = "",
+                 const std::string& programme = kProgramme) {
+        pages[Adresse()] = annonce;
+        pages[Adresse() + ".sig"] = EncodeB64(signature.empty() ? "SIG" + annonce : signature);
+        pages[kUpdater + ".sig"] = EncodeB64("SIG" + programme) + "\n";
+    }
+    void Recevoir(const std::string& octets) {
+        transfert->Arriver(octets);
         transfert->Etat(EtatReponseComplete);
     }
     std::vector<std::string> Messages() { return systeme->Textes(); }
-    std::function<void(FormulaireMemoire&)> pendant;
-    const std::string kAnnonce = "Version 1.4.0\r\n" + kUpdater + "\r\nUne version plus rapide.";
+    std::vector<std::string> Fichiers() {
+        std::vector<std::string> noms;
+        for (const auto& e : std::filesystem::directory_iterator(dossier.Chemin())) {
+            noms.push_back(e.path().filename().string());
+        }
+        return noms;
+    }
+    std::function<void()> pendant;
 };
 
 } // namespace
@@ -74,89 +100,140 @@ TEST(Versions, NumbersCompareOneByOneAndAnythingElseIsNeverNewer) {
     }
 }
 
-TEST_F(MiseAJour, NothingNewerIsSaidOnlyWhenAskedAndNothingIsFetchedBeyondTheVersionFile) {
-    const std::string cas[] = {"Version 1.4.0\r\n" + kUpdater,
-                               "Version 1.3.1\r\n" + kUpdater + "\r\nx",
-                               "Version 1.3.10.x\r\n" + kUpdater + "\r\nx", ""};
-    for (const std::string& version : cas) {
-        for (bool pbMsg : {true, false}) {
-            systeme->messages.clear();
-            Publier(version);
-            frmAbout::Defaut().Maj(pbMsg);
-            EXPECT_EQ(Messages(),
-                      pbMsg ? std::vector<std::string>{std::string(u8"Pas de mise à jour"_ansi)}
-                            : std::vector<std::string>{})
-                << version;
+TEST(Annonces, TheUpdaterIsNamedWithItsDigestAndTheMessageFollows) {
+    const std::string hex(64, 'a'), octets(32, '\xaa');
+    const std::string adresse = "https://a.example/M.exe";
+    const struct {
+        std::string texte;
+        std::optional<std::string> message; // nullopt: not an announcement
+    } cas[] = {
+        {"Version 2\r\n" + adresse + "#sha256=" + hex + "\r\nA\r\nB\r\n", "A\r\nB\r\n"},
+        {"Version 2\r\n" + adresse + "#sha256=" + std::string(64, 'A') + "\r\nA", "A\r\n"},
+        {"Version 2\r\n" + adresse + "#sha256=" + hex + "\r\n\r\n\r\n", "\r\n\r\n"},
+        {"Version 2\r\n" + adresse + "#sha256=" + hex + "\r\n", std::nullopt},
+        {"Version 2\r\n" + adresse + "\r\nA", std::nullopt},
+        {"Version 2\r\nhttp://a.example/M.exe#sha256=" + hex + "\r\nA", std::nullopt},
+        {"Version 2\r\n" + adresse + "#sha256=" + hex.substr(1) + "\r\nA", std::nullopt},
+        {"Version 2\r\n" + adresse + "#sha256=" + hex + " \r\nA", std::nullopt},
+        {"Version 2\r\n" + adresse + "#sha256=" + hex.substr(1) + "g\r\nA", std::nullopt},
+        {"Version 2\n" + adresse + "#sha256=" + hex + "\nA", std::nullopt},
+        {"Version 2\r\n" + adresse + "#sha256=" + hex + "\r\n" + std::string(MaxAnnonce, 'x'),
+         std::nullopt},
+    };
+    for (const auto& c : cas) {
+        const std::optional<Annonce> a = LireAnnonce(c.texte);
+        ASSERT_EQ(a.has_value(), c.message.has_value()) << c.texte.substr(0, 120);
+        if (a) {
+            EXPECT_EQ(std::tuple(a->version, a->adresse, a->empreinte, a->message),
+                      std::tuple(std::string("Version 2"), adresse, octets, *c.message));
         }
     }
-    EXPECT_EQ(transfert->demandes, std::vector<std::string>(8, kSite + "/version.txt"));
 }
 
-TEST_F(MiseAJour, NoDownloadsNothingAndYesDownloadsChecksTheSignatureThenStartsTheUpdaterAndEnds) {
-    Publier(kAnnonce + "\r\nVoulez-vous l'installer ?\r\n", "SIG#!/bin/sh\n");
-    Repondre(RepNon);
-    frmAbout::Defaut().Maj(true);
-    EXPECT_EQ(
-        systeme->messages,
-        (std::vector<MessageVu>{{"Une version plus rapide.\r\nVoulez-vous l'installer ?\r\n\r\n",
-                                 MsgOuiNon | MsgInformation, ""}}));
-    EXPECT_EQ(transfert->demandes.size(), 1u);
-
-    Repondre(RepOui);
-    pendant = [this](FormulaireMemoire&) { Recevoir(); };
-    frmAbout::Defaut().Maj(true);
-    const std::string updater = JoindreChemin(dossier.Chemin().string(), NomMiseAJour());
-    EXPECT_EQ(
-        std::tuple(systeme->lances, systeme->fins),
-        std::tuple(std::vector<std::pair<std::string, int>>{{updater, 0}}, std::vector<int>{0}));
-    EXPECT_EQ(frmSock::Defaut().NomFichier, frmSock::FichierDefaut());
-}
-
-TEST_F(MiseAJour, AnUpdaterThatDidNotArriveWholeAndGenuineIsNeverStarted) {
-    const std::string updater = JoindreChemin(dossier.Chemin().string(), NomMiseAJour());
-    const auto entier = [this] { Recevoir(); };
-    const std::string refus = std::string(
-        u8"La mise à jour reçue ne porte pas une signature valable : elle n'est pas lancée."_ansi);
+TEST_F(MiseAJour, OnlyANewerSignedAnnouncementIsOfferedAndNoMeansNothingIsFetched) {
+    const std::string pas = Texte("Pas de mise à jour");
+    const std::string refusee =
+        Texte("L'annonce de mise à jour ne porte pas une signature valable : elle est ignorée.");
     const struct {
-        std::string signature;
-        std::function<void()> reseau;
-        std::string message;
+        std::string annonce, signature;
+        std::vector<std::string> messages;
     } cas[] = {
-        {"SIG#!/bin/sh\n",
-         [&] {
-             transfert->Arriver("#!/bin/");
-             transfert->Echouer("La connexion a été coupée avant la fin");
-         },
-         "La connexion a été coupée avant la fin"},
-        {"SIG#!/bin/sh\nautre", entier, refus},
-        {"", entier, refus},
+        {Annoncer("1.3.1"), "", {pas}},
+        {Annoncer("1.3.0"), "", {pas}},
+        {"Version 1.4.0\r\n" + kUpdater + "\r\nsans empreinte\r\n", "", {pas}},
+        {Annoncer("1.4.0"), "SIG" + Annoncer("1.4.1"), {refusee}},
+        {Annoncer("1.4.0"), "pas du base64 !", {refusee}},
+        {Annoncer("1.4.0"), "", {"Une version plus rapide.\r\nVoulez-vous l'installer ?\r\n"}},
     };
     for (const auto& c : cas) {
         systeme->messages.clear();
-        Publier(kAnnonce, c.signature);
-        Repondre(RepOui);
-        pendant = [&](FormulaireMemoire&) { c.reseau(); };
+        Publier(c.annonce, c.signature);
+        systeme->reponses = {RepNon};
+        frmAbout::Defaut().Maj(true);
+        EXPECT_EQ(Messages(), c.messages) << c.annonce;
+        EXPECT_EQ(transfert->demandes.back(), Adresse()) << "nothing downloaded";
+    }
+    EXPECT_TRUE(systeme->lances.empty());
+}
+
+TEST_F(MiseAJour, AFailedFetchNeverFallsBackToTheCopyOfAnEarlierCheck) {
+    Publier(Annoncer("1.4.0"));
+    // An earlier check left a genuine announcement; today the site cannot be reached.
+    EcrireFichier(CheminSysteme(frmSock::FichierDefaut()), Annoncer("1.4.0") + "\r\n");
+    transfert = nullptr;
+    frmSock::Defaut().Charger();
+    transfert->raison = Texte("Le serveur ne répond pas");
+    frmAbout::Defaut().Maj(true);
+    EXPECT_EQ(Messages(), std::vector<std::string>{transfert->raison});
+    EXPECT_FALSE(FichierExiste(frmSock::FichierDefaut()));
+}
+
+TEST_F(MiseAJour, OuiStartsExactlyTheAnnouncedSignedBytesThenEnds) {
+    Publier(Annoncer("1.4.0"));
+    systeme->reponses = {RepOui};
+    frmAbout::Defaut().Maj(true);
+    EXPECT_EQ(std::tuple(systeme->lances, systeme->octetsLances, systeme->fins),
+              std::tuple(std::vector<std::pair<std::string, int>>{{CheminMiseAJour(), 0}},
+                         std::vector<std::string>{kProgramme}, std::vector<int>{0}));
+    EXPECT_EQ(transfert->demandes.back(), kUpdater);
+    EXPECT_EQ(frmSock::Defaut().NomFichier, frmSock::FichierDefaut());
+    EXPECT_EQ(Fichiers(), std::vector<std::string>{"QUIVSock.dat"}) << "nothing else left";
+}
+
+TEST_F(MiseAJour, AnUpdaterThatIsNotTheAnnouncedSignedOneIsNeverStartedNorKept) {
+    const std::string autre = "#!/bin/sh\necho 1.2.0\n";
+    const std::string refus =
+        Texte("La mise à jour reçue n'est pas celle que le site a annoncée et signée : elle "
+              "n'est pas lancée.");
+    const struct {
+        std::string nom, recu, signatureDe;
+        std::string message;
+    } cas[] = {
+        // An older updater, genuinely signed, behind a newer announcement.
+        {"rollback", autre, autre, refus},
+        {"altered after signing", kProgramme + "x", kProgramme + "x", refus},
+        {"right bytes, wrong signature", kProgramme, autre, refus},
+        {"cut", "#!/bin/", kProgramme, Texte("La connexion a été coupée avant la fin")},
+    };
+    for (const auto& c : cas) {
+        systeme->messages.clear();
+        Publier(Annoncer("1.4.0"), "", c.signatureDe);
+        systeme->reponses = {RepOui};
+        pendant = [&] {
+            if (c.nom == "cut") {
+                transfert->Arriver(c.recu);
+                transfert->Echouer(c.message);
+            } else {
+                Recevoir(c.recu);
+            }
+        };
         frmAbout::Defaut().Maj(false);
-        EXPECT_EQ(Messages().back(), c.message);
-        EXPECT_EQ(std::tuple(systeme->lances.size(), systeme->fins.size(), FichierExiste(updater)),
-                  std::tuple(0u, 0u, false));
+        EXPECT_EQ(Messages().back(), c.message) << c.nom;
+        EXPECT_EQ(std::tuple(systeme->lances.size(), systeme->fins.size(), Fichiers()),
+                  std::tuple(0u, 0u, std::vector<std::string>{"QUIVSock.dat"}))
+            << c.nom;
     }
 }
 
-TEST_F(MiseAJour, TheUpdaterGoesToTheDataFolderWhenTheProgramsFolderCannotBeWritten) {
-    systeme->donnees = (dossier.Chemin() / "donnees").string();
-    EXPECT_EQ(CheminMiseAJour(), JoindreChemin(dossier.Chemin().string(), NomMiseAJour()));
+TEST_F(MiseAJour, AnUnreadableKeyOrAnInstallKeptByPackagesDownloadsNothing) {
+    Publier(Annoncer("1.4.0"));
+    Plateforme().environnement = [this](const char*) { return dossier.Chemin().string(); };
+    frmAbout::Defaut().Maj(true);
+    EXPECT_EQ(Messages().back(),
+              Texte("La clé des mises à jour ne peut être lue : ") + dossier.Chemin().string());
+
+    ReinitialiserServices();
+    SetUp();
+    Publier(Annoncer("1.4.0"));
     Plateforme().application.repertoire = (dossier.Chemin() / "absent").string();
-    EXPECT_EQ(CheminMiseAJour(), JoindreChemin(systeme->donnees, NomMiseAJour()));
-    // An updater that cannot be written is told, and the download window writes where it
-    // wrote before.
-    systeme->donnees = dossier.Chemin().string();
-    EcrireFichier(dossier.Chemin() / "fichier", "");
-    Plateforme().application.repertoire = (dossier.Chemin() / "fichier").string();
-    Publier(kAnnonce);
-    Repondre(RepOui);
-    frmAbout::Defaut().Maj(false);
-    EXPECT_EQ(Messages().back(), DescriptionErreur(ErrAccesChemin));
-    EXPECT_EQ(frmSock::Defaut().NomFichier, frmSock::FichierDefaut());
-    EXPECT_TRUE(systeme->lances.empty());
+    systeme->reponses = {RepOui};
+    frmAbout::Defaut().Maj(true);
+    if (systeme::MiseAJourParPaquets(dossier.Chemin() / "absent")) {
+        EXPECT_NE(Messages().back().find("Version 1.4.0"), std::string::npos);
+        EXPECT_EQ(transfert->demandes.back(), Adresse()) << "nothing downloaded";
+    } else {
+        // Windows: the installer asks for its rights; the updater waits in the data folder.
+        EXPECT_EQ(systeme->lances.at(0).first,
+                  JoindreChemin(systeme->donnees, "MonvalorUpdate.exe"));
+    }
 }

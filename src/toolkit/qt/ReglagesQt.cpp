@@ -1,8 +1,11 @@
 #include "toolkit/qt/ReglagesQt.h"
 
+#include "services/FichiersSysteme.h"
 #include "support/Erreur.h"
 #include "toolkit/qt/TexteQt.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStringList>
 #include <QVariant>
@@ -68,11 +71,15 @@ void ReglagesQt::Supprimer(const std::string& application, const std::string& se
 }
 
 // Written through at once, so that nothing waits for the end of the program.
+// The settings are the user's own, whatever the umask: their folder and file stay private.
 void ReglagesQt::Enregistrer() {
+    const QString fichier = reglages_->fileName();
+    systeme::CreerDossierPrive(systeme::CheminNatif(DepuisQString(QFileInfo(fichier).path())));
     reglages_->sync();
     if (reglages_->status() != QSettings::NoError) {
         throw Erreur(ErrAccesChemin);
     }
+    QFile::setPermissions(fichier, QFile::ReadOwner | QFile::WriteOwner);
 }
 
 } // namespace monvalor

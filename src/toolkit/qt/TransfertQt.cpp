@@ -148,8 +148,8 @@ void TransfertQt::Attendre(Attente& attente) {
     attente.reveiller = nullptr;
 }
 
-void TransfertQt::Armer() {
-    minuterie_->start(DelaiReseau());
+void TransfertQt::Armer(std::chrono::milliseconds attente) {
+    minuterie_->start(attente);
 }
 
 void TransfertQt::CorpsReserve(std::string& corps) {

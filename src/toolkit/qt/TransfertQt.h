@@ -56,7 +56,7 @@ public:
 private:
     void Connecter(const http::Adresse& adresse) override;
     void Lacher() override;
-    void Armer() override;
+    void Armer(std::chrono::milliseconds attente) override;
     void Poster() override;
     void Attendre(Attente& attente) override;
     void CorpsReserve(std::string& corps) override;

@@ -246,9 +246,11 @@ void TransfertWin32::Poster() {
     PostMessageW(fenetre_.Get(), MessageEtat, 0, 0);
 }
 
-void TransfertWin32::Armer() {
+void TransfertWin32::Armer(std::chrono::milliseconds attente) {
     SetTimer(fenetre_.Get(), Minuterie,
-             static_cast<UINT>(std::max<std::int64_t>(DelaiReseau().count(), 1)), nullptr);
+             static_cast<UINT>(
+                 std::clamp<std::int64_t>(attente.count(), USER_TIMER_MINIMUM, USER_TIMER_MAXIMUM)),
+             nullptr);
 }
 
 void TransfertWin32::Attendre(Attente& attente) {

@@ -44,7 +44,7 @@ private:
     std::string Preparer(const http::Adresse& adresse) override;
     void Connecter(const http::Adresse& adresse) override;
     void Lacher() override;
-    void Armer() override;
+    void Armer(std::chrono::milliseconds attente) override;
     void Poster() override;
     void Attendre(Attente& attente) override;
 

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace monvalor;
 
@@ -77,4 +78,16 @@ TEST_F(ReglagesQtTest, EcritureImpossibleSignalee) {
     ASSERT_TRUE(obstacle.open(QIODevice::WriteOnly));
     ReglagesQt bloque(dossier.filePath(QStringLiteral("fichier/reglages.ini")));
     EXPECT_EQ(test::ErreurLevee([&] { bloque.Ecrire("A", "s", "k", "v"); }), ErrAccesChemin);
+}
+
+TEST_F(ReglagesQtTest, PrivesQuelQueSoitLeUmask) {
+    const mode_t avant = ::umask(0);
+    ReglagesQt profond(dossier.filePath(QStringLiteral("a/b/reglages.ini")));
+    profond.Ecrire("Monvalor", "Options", "k", "v");
+    ::umask(avant);
+    EXPECT_EQ(QFile::permissions(dossier.filePath(QStringLiteral("a/b/reglages.ini"))),
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+    struct stat infos {};
+    ASSERT_EQ(::stat(dossier.filePath(QStringLiteral("a")).toLocal8Bit().constData(), &infos), 0);
+    EXPECT_EQ(infos.st_mode & 0777, 0700u);
 }

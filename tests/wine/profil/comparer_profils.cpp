@@ -155,6 +155,10 @@ public:
     explicit SystemeDeLEssai(std::string donnees) : donnees_(std::move(donnees)) {}
     long OuvrirDocument(const std::string&, const std::string&) override { return 0; }
     void Lancer(const std::string&, int) override {}
+    bool LancerVerifie(const std::string&, const std::string&,
+                       const std::function<bool(std::string_view)>&) override {
+        return false;
+    }
     void Terminer(int) override {}
     std::string RepertoireDonnees() override { return donnees_; }
     std::string RepertoireSysteme() override { return {}; }
