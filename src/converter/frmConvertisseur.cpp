@@ -109,7 +109,7 @@ void frmConvertisseur::Timer_Timer() {
         bool accepte = false;
         try {
             montant = NormaliserMontant(*lu);
-            accepte = EstMontant(montant);
+            accepte = montant.size() <= LongueurMaxMontant && EstMontant(montant);
         } catch (...) {
             accepte = false;
         }

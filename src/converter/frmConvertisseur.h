@@ -3,6 +3,7 @@
 
 #include "forms/Formulaire.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,9 @@ extern const ConceptionFenetre ConceptionConvertisseur;
 
 inline constexpr int IntervalleVeille = 500;
 inline constexpr std::string_view TauxInitial = "19,6";
+// The most characters the amount box holds (a Qt line edit's limit, and the classic text box's):
+// a longer text would be cut there and converted as some other amount.
+inline constexpr std::size_t LongueurMaxMontant = 32767;
 
 class frmConvertisseur final : public Fenetre, public InstanceParDefaut<frmConvertisseur> {
 public:

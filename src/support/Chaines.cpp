@@ -22,7 +22,85 @@ std::string EnMinuscules(std::string_view texte) {
     return resultat;
 }
 
+constexpr char kPointsDeSuspension = '\x85';
+
+// What no box or label shows: C0 controls but TAB, CR and LF; DEL; the undefined slots of the
+// code page, which the faces map to the C1 controls of the same value.
+bool EstControle(unsigned char c) {
+    switch (c) {
+    case '\t':
+    case '\r':
+    case '\n':
+        return false;
+    case 0x7F:
+    case 0x81:
+    case 0x8D:
+    case 0x8F:
+    case 0x90:
+    case 0x9D:
+        return true;
+    default:
+        return c < 0x20;
+    }
+}
+
+// Ends the shown text with the ellipsis, on its last line and within the bounds.
+std::string Suspendre(std::string sortie, const BornesAffichage& bornes) {
+    while (!sortie.empty() && (sortie.back() == '\r' || sortie.back() == '\n')) {
+        sortie.pop_back();
+    }
+    const std::size_t finLigne = sortie.find_last_of("\r\n");
+    const std::size_t colonne =
+        finLigne == std::string::npos ? sortie.size() : sortie.size() - finLigne - 1;
+    if (colonne > 0 && (colonne >= bornes.colonnes || sortie.size() >= bornes.total)) {
+        sortie.back() = kPointsDeSuspension;
+    } else {
+        sortie.push_back(kPointsDeSuspension);
+    }
+    return sortie;
+}
+
 } // namespace
+
+std::string BornerPourAffichage(std::string_view texte, const BornesAffichage& bornes) {
+    std::string sortie;
+    std::size_t lignes = 0;
+    std::size_t i = 0;
+    while (i < texte.size()) {
+        if (lignes == bornes.lignes) {
+            return Suspendre(std::move(sortie), bornes);
+        }
+        ++lignes;
+        std::size_t colonne = 0;
+        for (; i < texte.size() && texte[i] != '\r' && texte[i] != '\n'; ++i) {
+            const auto c = static_cast<unsigned char>(texte[i]);
+            if (EstControle(c)) {
+                continue;
+            }
+            if (sortie.size() == bornes.total) {
+                return Suspendre(std::move(sortie), bornes);
+            }
+            if (colonne == bornes.colonnes) {
+                // The rest of the line is not shown.
+                sortie.back() = kPointsDeSuspension;
+                i = texte.find_first_of("\r\n", i);
+                i = i == std::string_view::npos ? texte.size() : i;
+                break;
+            }
+            sortie.push_back(static_cast<char>(c));
+            ++colonne;
+        }
+        if (i < texte.size()) {
+            const std::size_t fin = texte.compare(i, 2, "\r\n") == 0 ? 2 : 1;
+            if (sortie.size() + fin > bornes.total) {
+                return i + fin < texte.size() ? Suspendre(std::move(sortie), bornes) : sortie;
+            }
+            sortie.append(texte.substr(i, fin));
+            i += fin;
+        }
+    }
+    return sortie;
+}
 
 void Remplacer(std::string& texte, std::string_view recherche, std::string_view remplacement,
                bool casseExacte) {

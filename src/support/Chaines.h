@@ -89,6 +89,23 @@ std::string Brouiller(std::string_view texte, std::string_view cle);
 std::string EncodeB64(std::string_view texte);
 std::string DecodeB64(std::string_view texte);
 
+// How much of a text a message box, a label or a tip shows: lines, characters on a line, and
+// characters in all (line ends included). Enough for any message of ours, little enough that a
+// text from a server or a language file fits the screen.
+struct BornesAffichage {
+    std::size_t lignes = 25;
+    std::size_t colonnes = 200;
+    std::size_t total = 2000;
+};
+
+// The text as it may be shown: control characters other than TAB, CR and LF are dropped (with
+// DEL and the five bytes Windows-1252 leaves undefined, which the faces would show as C1
+// controls); CR LF, a lone CR and a lone LF each end a line and stay as they were. A line
+// longer than the bounds keeps its first characters, the last shown being "\x85" (the
+// ellipsis); past the last line or the total, the text ends with the ellipsis. Bounds of at
+// least 1 each.
+std::string BornerPourAffichage(std::string_view texte, const BornesAffichage& bornes = {});
+
 // Value of a string of hexadecimal digits, without prefix or sign; empty gives 0. Error 13
 // for a character that is not a hexadecimal digit, 6 for a value above 2,147,483,647 or a
 // text longer than 32,767 characters.

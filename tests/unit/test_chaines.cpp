@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -159,4 +161,42 @@ TEST(Chaines, ValeurHexa) {
     }
     EXPECT_EQ(hexa(std::string(1, '\0')), -ErrType);
     EXPECT_EQ(hexa(std::string(32768, 'z')), -ErrDepassement);
+}
+
+TEST(Chaines, BornerPourAffichage) {
+    // Small bounds: 3 lines of 5 characters, 16 in all.
+    const BornesAffichage petites{3, 5, 16};
+    const struct {
+        std::string texte;
+        std::string montre;
+    } cas[] = {
+        {"", ""},
+        {"un\r\ndeux\rtrois\n", "un\r\ndeux\rtrois\n"}, // 3 lines of any ending, 15 in all
+        {std::string("a\0b\x1B[\x7F\x81\x8D\x8F\x90\x9D\x80\t", 13), "ab[\x80\t"},
+        {"abcdefgh\r\nxy", "abcd\x85\r\nxy"},
+        {"ab\x01\x02\x03\x04\x05"
+         "cde\nf",
+         "abcde\nf"}, // dropped characters take no room
+        {"1\r\n2\r\n3\r\n4", "1\r\n2\r\n3\x85"},
+        {"1\n2\n3\n\n", "1\n2\n3\x85"},
+        {"abcde\nabcde\nabcde", "abcde\nabcde\nabc\x85"},
+        {"abcde\nabcde\nabc\r\n", "abcde\nabcde\nabc"},
+        {"abcde\nabcde\nabc\r\nd", "abcde\nabcde\nabc\x85"},
+    };
+    for (const auto& c : cas) {
+        EXPECT_EQ(BornerPourAffichage(c.texte, petites), c.montre) << c.texte;
+    }
+    // The default bounds, against a text far beyond them.
+    std::string enorme;
+    for (int i = 0; i < 40; ++i) {
+        enorme += std::string(static_cast<std::size_t>(i) * 50, 'x') + "\r\n";
+    }
+    const std::string montre = BornerPourAffichage(enorme);
+    const TableauChaines lignes = Scinder(montre, "\r\n");
+    std::size_t plusLongue = 0;
+    for (const std::string& l : lignes) {
+        plusLongue = std::max(plusLongue, l.size());
+    }
+    EXPECT_EQ(std::tuple(montre.size() <= 2000, lignes.UBound() <= 25, plusLongue, montre.back()),
+              std::tuple(true, true, std::size_t{200}, '\x85'));
 }

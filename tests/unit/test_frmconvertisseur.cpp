@@ -234,3 +234,20 @@ TEST(Conceptions, TheConverterIsNineRowsOfALabelAndABox240TwipsApart) {
                   (Rectangle{1080, 240 * rang, 1095, 255}));
     }
 }
+
+TEST_F(Convertisseur, AnAmountLongerThanTheAmountBoxHoldsIsLeftOnTheClipboard) {
+    Demarre();
+    const struct {
+        std::size_t longueur;
+        bool pris;
+    } cas[] = {{32768, false}, {32767, true}};
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.longueur);
+        const std::string copie = std::string(c.longueur - 4, '0') + "1234";
+        Copier(copie);
+        // What the clipboard holds afterwards, by its length: emptied, or left as it was.
+        EXPECT_EQ(std::tuple(Boite("txtMontant") == copie, Boite("txtEuros"),
+                             pp->contenu.value_or("?").size()),
+                  std::tuple(c.pris, c.pris ? "188,12" : "", c.pris ? 0 : c.longueur));
+    }
+}

@@ -70,7 +70,8 @@ QFont PoliceQt(const Police& police) {
 class ControleQt final : public IControle {
 public:
     ControleQt(const ConceptionControle& conception, const Police& police, QObject* objet)
-        : conception_(conception), police_(police), objet_(objet) {}
+        : conception_(conception), police_(police), objet_(objet),
+          infoBulle_(conception.infoBulle) {}
 
     const ConceptionControle& Conception() const { return conception_; }
     QWidget* Widget() const { return qobject_cast<QWidget*>(objet_.data()); }
@@ -89,9 +90,14 @@ public:
     void DefinirVisible(bool visible) override { Apparence().setVisible(visible); }
     bool Actif() const override { return Apparence().isEnabled(); }
     void DefinirActif(bool actif) override { Apparence().setEnabled(actif); }
-    std::string InfoBulle() const override { return DepuisQString(Apparence().toolTip()); }
+    // The tip as it was given: the widget holds its escaped form.
+    std::string InfoBulle() const override {
+        Apparence();
+        return infoBulle_;
+    }
     void DefinirInfoBulle(const std::string& infoBulle) override {
-        Apparence().setToolTip(VersQString(infoBulle));
+        Apparence().setToolTip(BulleQt(infoBulle));
+        infoBulle_ = infoBulle;
     }
     Police LirePolice() const override {
         Apparence();
@@ -143,7 +149,7 @@ public:
 
     void DefinirTexteCle(std::size_t position, const std::string& texte) override {
         ExigerCle(conception_, position);
-        DescriptionQt(conception_.genre).definirCle(Requis(), position, VersQString(texte));
+        DescriptionQt(conception_.genre).definirCle(Requis(), position, texte);
     }
 
 private:
@@ -169,6 +175,7 @@ private:
     Police police_;
     QPointer<QObject> objet_;
     Progression progression_;
+    std::string infoBulle_;
 };
 
 FormQt::FormQt(VueQt& vue, Qt::WindowFlags drapeaux) : QWidget(nullptr, drapeaux), vue_(&vue) {}
@@ -270,7 +277,7 @@ void VueQt::Habiller(QWidget& w, const ConceptionControle& c) {
     if (c.lien) {
         w.setCursor(Qt::PointingHandCursor);
     }
-    w.setToolTip(VersQString(c.infoBulle));
+    w.setToolTip(BulleQt(c.infoBulle));
     w.setVisible(c.visible);
     w.setEnabled(c.actif);
 }

@@ -31,7 +31,13 @@ auto Vers(FormQt& form, const ConceptionControle& c, Evenement evenement) {
 }
 
 QObject* CreerLabel(const ConceptionControle& c, QWidget& parent, FormQt& form) {
-    auto* label = new QLabel(VersQString(c.legende), &parent);
+    auto* label = new QLabel(&parent);
+    // Captions come from the language files: shown as written, never as markup, and a label
+    // opens nothing by itself (the links of the About window are clicks the window handles).
+    label->setTextFormat(Qt::PlainText);
+    label->setOpenExternalLinks(false);
+    label->setTextInteractionFlags(Qt::NoTextInteraction);
+    label->setText(VersQString(c.legende));
     // A picture is centred in its box; a caption that wraps, or a link, starts at the top; a
     // plain one-line caption sits in the middle of its row.
     if (c.genre == Genre::Image) {
@@ -164,11 +170,15 @@ void DefinirValeurListe(QWidget& w, const std::string& t) {
     dynamic_cast<ListeQt&>(w).DefinirValeur(t);
 }
 
-void DefinirBulleBouton(QWidget& w, std::size_t position, const QString& texte) {
-    static_cast<QToolBar&>(w).actions().at(static_cast<qsizetype>(position))->setToolTip(texte);
+void DefinirBulleBouton(QWidget& w, std::size_t position, const std::string& texte) {
+    static_cast<QToolBar&>(w)
+        .actions()
+        .at(static_cast<qsizetype>(position))
+        ->setToolTip(BulleQt(texte));
 }
-void DefinirEnteteColonne(QWidget& w, std::size_t position, const QString& texte) {
-    static_cast<QTreeWidget&>(w).headerItem()->setText(static_cast<int>(position), texte);
+void DefinirEnteteColonne(QWidget& w, std::size_t position, const std::string& texte) {
+    static_cast<QTreeWidget&>(w).headerItem()->setText(static_cast<int>(position),
+                                                       VersQString(texte));
 }
 
 using enum Genre;

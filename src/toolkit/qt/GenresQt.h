@@ -4,8 +4,6 @@
 
 #include "forms/Conception.h"
 
-#include <QString>
-
 #include <cstddef>
 #include <string>
 
@@ -24,7 +22,7 @@ struct GenreQt {
     std::string (*texte)(QWidget& w);
     void (*definirTexte)(QWidget& w, const std::string& texte);
     // A toolbar button's tip or a list view's column header, by position; nullptr: no keys.
-    void (*definirCle)(QWidget& w, std::size_t position, const QString& texte);
+    void (*definirCle)(QWidget& w, std::size_t position, const std::string& texte);
 };
 
 const GenreQt& DescriptionQt(Genre genre);

@@ -103,7 +103,7 @@ public:
             auto* element =
                 new QListWidgetItem(e.ouvert ? ouvert : ferme, VersQString(e.nom), this);
             element->setData(Qt::UserRole, e.niveau);
-            element->setToolTip(VersQString(e.chemin));
+            element->setToolTip(BulleQt(e.chemin));
         }
         if (count() > 0) {
             setCurrentRow(static_cast<int>(modele.IndiceCourant()));

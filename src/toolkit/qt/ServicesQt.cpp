@@ -3,10 +3,12 @@
 #include "services/FichiersSysteme.h"
 #include "services/Lancement.h"
 #include "support/Ansi.h"
+#include "support/Chaines.h"
 #include "support/Erreur.h"
 #include "support/Fichiers.h"
 #include "support/TexteSource.h"
 #include "support/Version.h"
+#include "toolkit/qt/ClavierQt.h"
 #include "toolkit/qt/DialogueFichierQt.h"
 #include "toolkit/qt/FormeQt.h"
 #include "toolkit/qt/PressePapierQt.h"
@@ -41,7 +43,10 @@ namespace monvalor {
 int BoiteMessageQt::Afficher(const std::string& texte, int style, const std::string& titre) {
     QMessageBox boite(QApplication::activeWindow());
     boite.setWindowTitle(VersQString(titre.empty() ? Plateforme().application.titre : titre));
-    boite.setText(VersQString(texte));
+    // The text may come from a server (its status line, the version file's message): shown as
+    // written, never as markup, and no more of it than fits the screen.
+    boite.setTextFormat(Qt::PlainText);
+    boite.setText(VersQString(BornerPourAffichage(texte)));
     switch (style & 0x70) {
     case MsgCritique:
         boite.setIcon(QMessageBox::Critical);
@@ -203,6 +208,7 @@ void InstallerServicesQt() {
         return std::make_unique<TransfertQt>(DelaiReseauDefaut, autorites);
     };
     s.application = InfosApplicationQt();
+    InstallerGardeClavierQt();
 }
 
 QTranslator* ParlerFrancaisQt() {

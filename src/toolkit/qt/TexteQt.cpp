@@ -1,6 +1,7 @@
 #include "toolkit/qt/TexteQt.h"
 
 #include "support/Ansi.h"
+#include "support/Chaines.h"
 
 #include <QList>
 
@@ -46,6 +47,16 @@ std::string DepuisQString(const QString& texte) {
 
 bool DepuisQStringExact(const QString& texte, std::string& ansi) {
     return Convertir(texte, ansi, true);
+}
+
+QString BulleQt(std::string_view ansi) {
+    if (ansi.empty()) {
+        return {};
+    }
+    const QString texte = VersQString(BornerPourAffichage(ansi))
+                              .replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return QStringLiteral("<p style='white-space:pre-wrap'>") + texte.toHtmlEscaped() +
+           QStringLiteral("</p>");
 }
 
 } // namespace monvalor

@@ -2,6 +2,7 @@
 
 #include "services/Lancement.h"
 #include "support/Ansi.h"
+#include "support/Chaines.h"
 #include "support/Erreur.h"
 #include "support/Fichiers.h"
 #include "support/TexteSource.h"
@@ -34,7 +35,8 @@ class BoiteMessageWin32 final : public IBoiteMessage {
 public:
     int Afficher(const std::string& texte, int style, const std::string& titre) override {
         const HWND proprietaire = GetActiveWindow();
-        const std::wstring corps = LargeDepuisAnsi(texte);
+        // The text may come from a server: no more of it than fits the screen.
+        const std::wstring corps = LargeDepuisAnsi(BornerPourAffichage(texte));
         const std::wstring entete =
             LargeDepuisAnsi(titre.empty() ? Plateforme().application.titre : titre);
         const int retour = MessageBoxW(proprietaire, corps.c_str(), entete.c_str(),

@@ -1,5 +1,6 @@
 // The Qt face: the face contract over its native widgets, and what only it does.
 #include "toolkit/qt/FormeQt.h"
+#include "toolkit/qt/ServicesQt.h"
 #include "toolkit/qt/TexteQt.h"
 
 #include "Contrat.h"
@@ -9,10 +10,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -32,6 +36,12 @@ void Relacher(QWidget& w, QPoint position, Qt::MouseButton bouton = Qt::LeftButt
     QMouseEvent relache(QEvent::MouseButtonRelease, position, w.mapToGlobal(position), bouton,
                         Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(&w, &relache);
+}
+
+// What Qt shows of a tip: one that looks like markup as rich text, any other as it is.
+QString BulleMontree(const QString& bulle) {
+    return Qt::mightBeRichText(bulle) ? QTextDocumentFragment::fromHtml(bulle).toPlainText()
+                                      : bulle;
 }
 
 // The Qt class each kind is built as, in the order of Genre; a timer has no widget.
@@ -103,6 +113,13 @@ struct AdaptateurQt {
         if (c.genre == Genre::Label) {
             EXPECT_EQ(static_cast<QLabel&>(w).wordWrap(), c.retourLigne);
         }
+        // Captions and tips are shown as written; no label opens a link by itself.
+        if (const auto* label = qobject_cast<QLabel*>(&w)) {
+            EXPECT_EQ(std::tuple(label->textFormat(), label->openExternalLinks(),
+                                 label->textInteractionFlags() == Qt::NoTextInteraction),
+                      std::tuple(Qt::PlainText, false, true));
+        }
+        EXPECT_EQ(BulleMontree(w.toolTip()), VersQString(c.infoBulle));
         // The form itself, once per table.
         if (&c == t.controles.data()) {
             QWidget& form = vue.Form();
@@ -192,13 +209,18 @@ TEST_F(FaceQt, PicturesShowTheirIconAtTheDesignsSizeAndLinksTakeOnlyALeftClick) 
     EXPECT_TRUE(r.recus.empty());
     // Toolbar buttons' tips and list columns' headers are the face's to show.
     VueQt vue(kEssai, r);
-    vue.Controle("tbrOutils").DefinirTexteCle(1, "Ouvrir");
+    // Tips as written, markup included.
+    const std::string balises = "<b>Ouvrir</b> & <img src=\"/tmp/x.png\">";
+    vue.Controle("tbrOutils").DefinirTexteCle(1, balises);
     vue.Controle("lvwListe").DefinirTexteCle(0, "Nom");
+    vue.Controle("optB").DefinirInfoBulle(balises);
     const QTreeWidgetItem* entete = static_cast<QTreeWidget*>(vue.Widget("lvwListe"))->headerItem();
-    EXPECT_EQ(
-        QStringList({static_cast<QToolBar*>(vue.Widget("tbrOutils"))->actions().at(1)->toolTip(),
-                     entete->text(0), entete->text(1)}),
-        QStringList({"Ouvrir", "Nom", "k1"}));
+    EXPECT_EQ(QStringList(
+                  {BulleMontree(
+                       static_cast<QToolBar*>(vue.Widget("tbrOutils"))->actions().at(1)->toolTip()),
+                   BulleMontree(vue.Widget("optB")->toolTip()), entete->text(0), entete->text(1)}),
+              QStringList({VersQString(balises), VersQString(balises), "Nom", "k1"}));
+    EXPECT_EQ(vue.Controle("optB").InfoBulle(), balises);
 }
 
 TEST_F(FaceQt, TheAboutWindowClosesWithItsKeysAndShowsModallyOverItsOwner) {
@@ -298,4 +320,42 @@ TEST_F(FaceQt, TheDriveAndFolderListsShowTheirDrivesAndFoldersAndOpenWhatTheUser
     lecteurs.hidePopup();
     EXPECT_EQ(std::tuple(lecteurs.count(), lecteurs.currentText()),
               std::tuple(3, QString("/mnt/nas [nas]")));
+}
+
+// The box's text may come from a server: never markup, never a right-to-left override, never
+// more than fits the screen.
+TEST_F(FaceQt, MessageBoxesShowTheirTextAsWrittenAndBounded) {
+    const auto montrer = [](const std::string& texte) {
+        QString vu;
+        Qt::TextFormat format = Qt::AutoText;
+        QObject portee;
+        QTimer::singleShot(0, &portee, [&] {
+            if (auto* b = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                vu = b->text();
+                format = b->textFormat();
+                b->buttons().front()->click();
+            }
+        });
+        QTimer::singleShot(5000, &portee, [] {
+            if (QWidget* b = QApplication::activeModalWidget()) {
+                b->close();
+            }
+        });
+        BoiteMessageQt().Afficher(texte, MsgOK, "");
+        EXPECT_EQ(format, Qt::PlainText);
+        return vu;
+    };
+    const std::string balises = "<h1 style='color:red'>Gros</h1><img src=\"/usr/share/x.png\">"
+                                "<a href=\"file:///etc/passwd\">ici</a>";
+    EXPECT_EQ(montrer(balises), VersQString(balises));
+    // U+202E in UTF-8, arriving as bytes: three characters of the code page.
+    const QString inverse = montrer("\xE2\x80\xAE"
+                                    "exe.txt");
+    EXPECT_FALSE(inverse.contains(QChar(0x202E)));
+    EXPECT_EQ(inverse, QStringLiteral(u"\u00E2\u20AC\u00AEexe.txt"));
+    std::string cent;
+    for (int i = 0; i < 100; ++i) {
+        cent += "ligne\r\n";
+    }
+    EXPECT_EQ(montrer(cent).count(QLatin1Char('\n')), 24);
 }

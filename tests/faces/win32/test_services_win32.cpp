@@ -12,9 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <fstream>
 #include <tuple>
+#include <vector>
 
 using namespace monvalor;
 
@@ -59,6 +62,45 @@ TEST(BoiteMessageWin32, Reponses) {
     for (const auto& [retour, style, attendu] : cas) {
         EXPECT_EQ(ReponseBoiteWin32(retour, style), attendu) << retour << " " << style;
     }
+}
+
+namespace {
+
+// What the system's message box on this thread shows, read once it is up; then it is closed.
+std::wstring gTexteBoite;
+
+BOOL CALLBACK LireBoite(HWND h, LPARAM) {
+    wchar_t classe[16] = {};
+    GetClassNameW(h, classe, 16);
+    if (std::wcscmp(classe, L"#32770") != 0 || !IsWindowVisible(h)) {
+        return TRUE;
+    }
+    std::vector<wchar_t> texte(16384, L'\0');
+    GetDlgItemTextW(h, 0xFFFF, texte.data(), static_cast<int>(texte.size()));
+    gTexteBoite = texte.data();
+    PostMessageW(h, WM_COMMAND, IDOK, 0);
+    return FALSE;
+}
+
+void CALLBACK ChercherBoite(HWND, UINT, UINT_PTR, DWORD) {
+    EnumThreadWindows(GetCurrentThreadId(), LireBoite, 0);
+}
+
+} // namespace
+
+// The box's text may come from a server: no control characters, no more than fits the screen.
+TEST_F(ServicesWin32Test, UneBoiteMontreSonTexteBorne) {
+    std::string cent;
+    for (int i = 0; i < 100; ++i) {
+        cent += "ligne\x1B\r\n";
+    }
+    gTexteBoite.clear();
+    const UINT_PTR minuterie = SetTimer(nullptr, 0, 50, ChercherBoite);
+    EXPECT_EQ(Plateforme().boiteMessage->Afficher(cent, MsgOK, ""), RepOK);
+    KillTimer(nullptr, minuterie);
+    EXPECT_EQ(std::tuple(std::count(gTexteBoite.begin(), gTexteBoite.end(), L'\n'),
+                         gTexteBoite.find(L'\x1B'), gTexteBoite.substr(0, 7)),
+              std::tuple(24, std::wstring::npos, std::wstring(L"ligne\r\n")));
 }
 
 TEST(InfosApplicationWin32, CheminsScindes) {
