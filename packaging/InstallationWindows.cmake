@@ -22,6 +22,18 @@ if(MONVALOR_MAKENSIS AND CMAKE_HOST_UNIX)
     file(CHMOD ${CMAKE_BINARY_DIR}/makensis-cible.sh PERMISSIONS OWNER_READ OWNER_WRITE
          OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
     set(CPACK_NSIS_EXECUTABLE ${CMAKE_BINARY_DIR}/makensis-cible.sh)
+    # The updater's (below): the same, with the updater's own script around CPack's, before it
+    # (what must run before the files are written) and after it (what takes CPack's version).
+    set(nsh ${PROJECT_SOURCE_DIR}/packaging/MiseAJourWindows.nsh)
+    file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/makensis-mise-a-jour.sh CONTENT "#!/bin/sh
+case \"$*\" in
+*.nsi) exec '${MONVALOR_MAKENSIS}' '-XTarget ${MONVALOR_CIBLE_NSIS}' '-X!include \"${nsh}\"' \"$@\" \\
+           '-X!include \"${nsh}\"' ;;
+esac
+exec '${MONVALOR_MAKENSIS}' '-XTarget ${MONVALOR_CIBLE_NSIS}' \"$@\"
+")
+    file(CHMOD ${CMAKE_BINARY_DIR}/makensis-mise-a-jour.sh PERMISSIONS OWNER_READ OWNER_WRITE
+         OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 endif()
 set(CPACK_PACKAGE_NAME Monvalor)
 set(CPACK_PACKAGE_VENDOR Monvalor)
@@ -51,4 +63,19 @@ set(CPACK_COMPONENT_PROGRAMME_REQUIRED ON)
 set(CPACK_COMPONENT_ANGLAIS_DISPLAY_NAME "English interface")
 set(CPACK_COMPONENT_ANGLAIS_DESCRIPTION "Windows and messages in English instead of French.")
 set(CPACK_COMPONENT_ANGLAIS_DISABLED ON)
+# An update leaves the updater in the program's folder; it goes with the rest. (CPack copies
+# the text into its configuration as it is, hence the backslash doubled once more; NSIS reads
+# the words of a line before it puts the folder in, so a space there needs no quotes.)
+set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "Delete $INSTDIR\\\\MonvalorUpdate.exe")
 include(CPack)
+
+# The updater, monvalor-<version>-mise-a-jour.exe, that scripts/publier puts on the site as
+# MonvalorUpdate.exe: the same installer under a second configuration of this build,
+#     cpack --config CPackConfigMiseAJour.cmake
+# whose settings (packaging/MiseAJourWindows.cmake) are read when it runs, and whose script has
+# the updater's part (packaging/MiseAJourWindows.nsh) around CPack's.
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/CPackConfigMiseAJour.cmake CONTENT
+"include(\"${CMAKE_BINARY_DIR}/CPackConfig.cmake\")
+set(CPACK_NSIS_EXECUTABLE \"${CMAKE_BINARY_DIR}/makensis-mise-a-jour.sh\")
+set(CPACK_PROJECT_CONFIG_FILE \"${PROJECT_SOURCE_DIR}/packaging/MiseAJourWindows.cmake\")
+")

@@ -5,6 +5,7 @@
 #include "services/InstanceUnique.h"
 #include "services/Services.h"
 #include "services/ServicesSysteme.h"
+#include "support/Version.h"
 #include "toolkit/qt/ServicesQt.h"
 
 #include <QApplication>
@@ -174,7 +175,7 @@ int Demarrer(int argc, char** argv) {
     ChargerRessources();
     QApplication::setApplicationName(QStringLiteral("Monvalor"));
     QApplication::setOrganizationName(QStringLiteral("Monvalor"));
-    QApplication::setApplicationVersion(QStringLiteral(MONVALOR_VERSION));
+    QApplication::setApplicationVersion(QString::fromLatin1(VersionProgramme.texte));
     // The desktop entry the package installs, so that the desktop shows its name and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.monvalor.Monvalor"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/monvalor/monvalor.png")));

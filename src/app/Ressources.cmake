@@ -20,18 +20,30 @@ add_custom_command(OUTPUT ${MONVALOR_ICO}
 add_custom_target(monvalor_icone DEPENDS ${MONVALOR_ICO})
 
 # What the resource script takes from the build, as a header: paths and texts with spaces
-# travel badly through the resource compiler's command line.
-file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/ressources/RessourcesMonvalor.h CONTENT
+# travel badly through the resource compiler's command line. One header per version: a test
+# program of another version carries a version record of its own.
+function(monvalor_entete_ressources version dossier)
+    string(REPLACE "." "," numeros ${version})
+    file(CONFIGURE OUTPUT ${dossier}/RessourcesMonvalor.h CONTENT
 "#define MONVALOR_ICONE \"${MONVALOR_ICO}\"
 #define MONVALOR_MANIFESTE \"${PROJECT_SOURCE_DIR}/src/app/monvalor.manifest\"
 #define MONVALOR_DESCRIPTION \"${PROJECT_DESCRIPTION}\"
-#define MONVALOR_VERSION_TEXTE \"${PROJECT_VERSION}\"
-#define MONVALOR_VERSION_NUMEROS ${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${PROJECT_VERSION_PATCH},0
+#define MONVALOR_VERSION_TEXTE \"${version}\"
+#define MONVALOR_VERSION_NUMEROS ${numeros},0
 ")
+endfunction()
 
+# monvalor_ressources(TARGET [VERSION]): the version is the project's unless given.
 function(monvalor_ressources cible)
+    set(version ${PROJECT_VERSION})
+    set(dossier ${CMAKE_BINARY_DIR}/ressources)
+    if(ARGC GREATER 1)
+        set(version ${ARGV1})
+        set(dossier ${CMAKE_BINARY_DIR}/ressources-${version})
+    endif()
+    monvalor_entete_ressources(${version} ${dossier})
     add_dependencies(${cible} monvalor_icone)
-    target_include_directories(${cible} PRIVATE ${CMAKE_BINARY_DIR}/ressources)
+    target_include_directories(${cible} PRIVATE ${dossier})
     set_source_files_properties(${PROJECT_SOURCE_DIR}/src/app/monvalor.rc PROPERTIES
         OBJECT_DEPENDS "${MONVALOR_ICO};${PROJECT_SOURCE_DIR}/src/app/monvalor.manifest")
 endfunction()

@@ -3,6 +3,7 @@
 #include "converter/Conversions.h"
 #include "support/Ansi.h"
 #include "support/TexteSource.h"
+#include "support/Version.h"
 
 #include <ostream>
 
@@ -71,7 +72,7 @@ ResultatCommande ExecuterLigneCommande(const std::vector<std::string>& bruts, st
             return {ActionCommande::Terminee, 0};
         }
         if (a == "--version") {
-            sortie << "Monvalor " MONVALOR_VERSION "\n";
+            sortie << "Monvalor " << VersionProgramme.texte << "\n";
             return {ActionCommande::Terminee, 0};
         }
         if (a == "--convertir" || a == "--taux") {

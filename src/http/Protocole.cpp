@@ -2,6 +2,7 @@
 
 #include "http/TextesTransfert.h"
 #include "support/Ansi.h"
+#include "support/Version.h"
 
 #include <algorithm>
 #include <cstring>
@@ -258,9 +259,13 @@ std::string Resoudre(const Adresse& base, std::string_view reference) {
                                      std::string(reference));
 }
 
+std::string Agent() {
+    return std::string("Monvalor/") + VersionProgramme.texte;
+}
+
 std::string Requete(const Adresse& adresse) {
     return "GET " + adresse.cible + " HTTP/1.1\r\nHost: " + adresse.HoteEntete() +
-           "\r\nUser-Agent: " + Agent +
+           "\r\nUser-Agent: " + Agent() +
            "\r\nAccept: */*\r\nAccept-Encoding: identity\r\nConnection: close\r\n\r\n";
 }
 

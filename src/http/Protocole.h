@@ -58,8 +58,8 @@ std::optional<Adresse> LireAdresse(std::string_view url, Refus* refus = nullptr)
 // caller then reads it with LireAdresse.
 std::string Resoudre(const Adresse& base, std::string_view reference);
 
-// What the transfers call themselves in their requests.
-inline constexpr const char* Agent = "Monvalor/" MONVALOR_VERSION;
+// What the transfers call themselves in their requests: "Monvalor/1.3.1".
+std::string Agent();
 
 // The GET request for the address, headers and blank line included.
 std::string Requete(const Adresse& adresse);

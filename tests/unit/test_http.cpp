@@ -268,7 +268,7 @@ TEST(Http, OnlyHttpsAddressesAreReadAndRedirectsResolveAgainstTheCurrentOne) {
     EXPECT_EQ(Resoudre(*LireAdresse("https://[::1]:8/a"), "b"), "https://[::1]:8/b");
     EXPECT_EQ(Requete(Base), std::string("GET /maj/version.txt?v=1 HTTP/1.1\r\nHost: "
                                          "monvalor.example\r\nUser-Agent: ") +
-                                 Agent +
+                                 Agent() +
                                  "\r\nAccept: */*\r\nAccept-Encoding: identity\r\n"
                                  "Connection: close\r\n\r\n");
 }

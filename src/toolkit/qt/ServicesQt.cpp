@@ -7,6 +7,7 @@
 #include "support/Erreur.h"
 #include "support/Fichiers.h"
 #include "support/TexteSource.h"
+#include "support/Version.h"
 #include "toolkit/qt/ClavierQt.h"
 #include "toolkit/qt/DialogueFichierQt.h"
 #include "toolkit/qt/FormeQt.h"
@@ -185,9 +186,9 @@ InfosApplication InfosApplicationQt() {
     infos.repertoire = DepuisQString(QDir::toNativeSeparators(dossier));
     infos.nomExe =
         DepuisQString(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
-    infos.versionMajeure = MONVALOR_VERSION_MAJOR;
-    infos.versionMineure = MONVALOR_VERSION_MINOR;
-    infos.versionRevision = MONVALOR_VERSION_PATCH;
+    infos.versionMajeure = VersionProgramme.majeure;
+    infos.versionMineure = VersionProgramme.mineure;
+    infos.versionRevision = VersionProgramme.revision;
     infos.description = "Logiciel de conversion Franc/Euro, Euro/Franc, TVA, prix TTC, HT.";
     infos.copyright = std::string(u8"Copyright © 2026 Monvalor"_ansi);
     infos.repertoireDonneesInstallees =

@@ -6,6 +6,7 @@
 #include "support/Erreur.h"
 #include "support/Fichiers.h"
 #include "support/TexteSource.h"
+#include "support/Version.h"
 #include "toolkit/win32/DialogueFichierWin32.h"
 #include "toolkit/win32/PressePapierWin32.h"
 #include "toolkit/win32/ReglagesWin32.h"
@@ -286,9 +287,9 @@ InfosApplication InfosApplicationWin32() {
         infos.nomExe = emplacement.nom;
     }
     const RecordVersion record = LireRecordVersion(programme);
-    infos.versionMajeure = record.present ? record.majeure : MONVALOR_VERSION_MAJOR;
-    infos.versionMineure = record.present ? record.mineure : MONVALOR_VERSION_MINOR;
-    infos.versionRevision = record.present ? record.revision : MONVALOR_VERSION_PATCH;
+    infos.versionMajeure = record.present ? record.majeure : VersionProgramme.majeure;
+    infos.versionMineure = record.present ? record.mineure : VersionProgramme.mineure;
+    infos.versionRevision = record.present ? record.revision : VersionProgramme.revision;
     infos.description =
         !record.description.empty()
             ? record.description

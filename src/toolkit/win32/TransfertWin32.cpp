@@ -296,7 +296,7 @@ std::string TransfertWin32::Preparer(const http::Adresse& adresse) {
 void TransfertWin32::Connecter(const http::Adresse& adresse) {
     hote_ = LargeDepuisAnsi(adresse.hote);
     defautsCertificat_ = 0;
-    const std::wstring agent = LargeDepuisAnsi(http::Agent);
+    const std::wstring agent = LargeDepuisAnsi(http::Agent());
     session_.Reinitialiser(WinHttpOpen(agent.c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
                                        WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS,
                                        WINHTTP_FLAG_ASYNC));
