@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -121,7 +123,24 @@ bool Demarrer(const fs::path& programme) {
     PROCESS_INFORMATION processus{};
     if (!CreateProcessW(programme.c_str(), ligne.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
                         nullptr, nullptr, &depart, &processus)) {
-        return false;
+        if (GetLastError() != ERROR_ELEVATION_REQUIRED) {
+            return false;
+        }
+        // An installer that asks for administrator rights: the shell asks the user for them.
+        // The file stays held by our handle until the elevated process has been created.
+        SHELLEXECUTEINFOW demande{};
+        demande.cbSize = sizeof demande;
+        demande.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
+        demande.lpVerb = L"runas";
+        demande.lpFile = programme.c_str();
+        demande.nShow = SW_HIDE;
+        if (!ShellExecuteExW(&demande)) {
+            return false;
+        }
+        if (demande.hProcess) {
+            CloseHandle(demande.hProcess);
+        }
+        return true;
     }
     CloseHandle(processus.hThread);
     CloseHandle(processus.hProcess);
