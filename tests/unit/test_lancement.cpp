@@ -137,107 +137,63 @@ TEST(LancerVerifie, StartsOnlyTheCheckedBytes) {
     ASSERT_FALSE(programme.empty() || jumeau.empty());
 #ifdef _WIN32
     const char* const nomFinal = "MonvalorUpdate.exe";
-    constexpr bool parNom = true; // the checked file stays, under the final name if it can
-    constexpr int pasUnProgramme = ErrArgument;
+    constexpr bool parNom = true; // the checked file stays, under the final name
 #else
     const char* const nomFinal = "MonvalorUpdate";
     constexpr bool parNom = false; // started from its descriptor, nothing stays
-    constexpr int pasUnProgramme = ErrFichierIntrouvable;
 #endif
-    // What stands at the path before the call (beside the twin at `autre`), at the final name,
-    // and where the checked bytes are left.
-    enum class Pose { Programme, Texte, Lien, Dossier, DeuxNoms, LisibleDeTous };
-    enum class Final { Libre, Ancien, Dossier }; // Ancien: an updater of before
-    enum class Reste { Rien, SousNomFinal, SousSonNom, Dossier };
+    // What stands at the path before the call (the twin stands beside it, at `autre`).
+    enum class Pose { Programme, Lien, Dossier, DeuxNoms, LisibleDeTous };
     const struct {
         const char* nom;
         Pose pose;
-        Final final;
         bool accepte;
         bool substituer; // during the check
         int erreur;
-        Reste reste;
     } cas[] = {
-        {"refused", Pose::Programme, Final::Libre, false, false, 0, Reste::Rien},
-        {"accepted", Pose::Programme, Final::Libre, true, false, 0, Reste::SousNomFinal},
-        {"swapped during the check", Pose::Programme, Final::Libre, true, true, 0,
-         Reste::SousNomFinal},
-        {"final name taken by a file", Pose::Programme, Final::Ancien, true, false, 0,
-         Reste::SousNomFinal},
-        {"final name taken by a folder", Pose::Programme, Final::Dossier, true, false, 0,
-         Reste::SousSonNom},
-        {"not a program", Pose::Texte, Final::Libre, true, false, pasUnProgramme, Reste::Rien},
-        {"link", Pose::Lien, Final::Libre, true, false, ErrAccesChemin, Reste::Rien},
-        {"folder", Pose::Dossier, Final::Libre, true, false, ErrAccesChemin, Reste::Dossier},
-        {"second name", Pose::DeuxNoms, Final::Libre, true, false, ErrAccesChemin, Reste::Rien},
+        {"refused", Pose::Programme, false, false, 0},
+        {"accepted", Pose::Programme, true, false, 0},
+        {"swapped during the check", Pose::Programme, true, true, 0},
+        {"link", Pose::Lien, true, false, ErrAccesChemin},
+        {"folder", Pose::Dossier, true, false, ErrAccesChemin},
+        {"second name", Pose::DeuxNoms, true, false, ErrAccesChemin},
 #ifndef _WIN32
-        {"readable by others", Pose::LisibleDeTous, Final::Libre, true, false, ErrAccesChemin,
-         Reste::Rien},
+        {"readable by others", Pose::LisibleDeTous, true, false, ErrAccesChemin},
 #endif
     };
-    // What stands at a path, named: the programs are too long to print.
-    const auto Nommer = [&](const fs::path& p) -> std::string {
-        const fs::file_status etat = fs::symlink_status(p);
-        if (!fs::exists(etat) || fs::is_directory(etat)) {
-            return fs::exists(etat) ? "a folder" : "nothing";
-        }
-        const std::string octets = LireFichier(p);
-        return octets == programme ? "the program" : octets == jumeau ? "the twin" : octets;
-    };
     const DossierTemporaire dossier;
-    const fs::path marques = dossier.Chemin() / "marques";
-    fs::create_directory(marques);
     std::vector<std::tuple<const char*, fs::path, fs::path>> attendues, absentes;
     for (const auto& c : cas) {
         SCOPED_TRACE(c.nom);
-        const std::string pose = c.pose == Pose::Texte ? "no program\n" : programme;
         // A space in the folder: the program is named and quoted as a whole.
         const fs::path ici = dossier.Chemin() / ("cas " + std::to_string(&c - cas));
         fs::create_directory(ici);
         const fs::path chemin = ici / "telecharge.tmp", cible = ici / nomFinal;
-        const fs::path autre = ici / "autre";
+        const fs::path autre = ici / "autre", marque = dossier.Chemin() / (c.nom + std::string());
         EcrireFichier(autre, jumeau);
-        // As private as a download: only where it stands keeps it from being taken.
         fs::permissions(autre, fs::perms::owner_read | fs::perms::owner_write);
-        switch (c.pose) {
-        case Pose::Programme:
-        case Pose::Texte:
-        case Pose::DeuxNoms:
-        case Pose::LisibleDeTous:
-            EcrireFichier(chemin, pose);
-            fs::permissions(chemin, c.pose == Pose::LisibleDeTous
-                                        ? fs::perms::owner_read | fs::perms::owner_write |
-                                              fs::perms::group_read | fs::perms::others_read
-                                        : fs::perms::owner_read | fs::perms::owner_write);
-            if (c.pose == Pose::DeuxNoms) {
-                fs::create_hard_link(chemin, ici / "second");
-            }
-            break;
-        case Pose::Lien:
+        if (c.pose == Pose::Lien) {
             if (!Lier(autre, chemin)) {
                 std::cout << "(" << c.nom << ": not run, this system made no link)\n";
                 continue;
             }
-            break;
-        case Pose::Dossier:
+        } else if (c.pose == Pose::Dossier) {
             fs::create_directory(chemin);
-            break;
+        } else {
+            EcrireFichier(chemin, programme);
+            fs::permissions(chemin, fs::perms::owner_read | fs::perms::owner_write |
+                                        (c.pose == Pose::LisibleDeTous ? fs::perms::others_read
+                                                                       : fs::perms::none));
+            if (c.pose == Pose::DeuxNoms) {
+                fs::create_hard_link(chemin, ici / "second");
+            }
         }
-        if (c.final == Final::Dossier) {
-            fs::create_directory(cible);
-        } else if (c.final == Final::Ancien) {
-            EcrireFichier(cible, "an updater of before");
-        }
-        const fs::path marque = marques / std::to_string(&c - cas);
         NommerMarque(marque);
-
-        int appels = 0;
         std::string verifies;
         std::vector<std::pair<const char*, bool>> tentatives;
         bool retour = false;
         const int erreur = ErreurLevee([&] {
             retour = systeme::LancerVerifie(chemin, cible, [&](std::string_view octets) {
-                ++appels;
                 verifies = octets;
                 if (c.substituer) {
                     tentatives = Substituer(chemin, autre);
@@ -245,28 +201,20 @@ TEST(LancerVerifie, StartsOnlyTheCheckedBytes) {
                 return c.accepte;
             });
         });
-
-        EXPECT_EQ(erreur, c.erreur);
         const bool lance = c.erreur == 0 && c.accepte;
-        EXPECT_EQ(retour, lance);
-        EXPECT_EQ(appels, c.erreur == 0 || c.pose == Pose::Texte ? 1 : 0);
-        if (appels == 1) {
-            EXPECT_TRUE(verifies == pose);
-        }
+        EXPECT_EQ(std::tuple(erreur, retour, verifies == programme),
+                  std::tuple(c.erreur, lance, c.erreur == 0));
         for (const auto& [tentative, reussie] : tentatives) {
             EXPECT_EQ(reussie, !parNom) << tentative;
         }
-        // The checked bytes where they belong, and nothing else at either name.
-        const Reste reste = parNom || c.reste == Reste::Dossier ? c.reste : Reste::Rien;
-        EXPECT_EQ(Nommer(chemin), reste == Reste::Dossier      ? "a folder"
-                                  : reste == Reste::SousSonNom ? "the program"
-                                                               : "nothing");
-        EXPECT_EQ(Nommer(cible), c.final == Final::Dossier      ? "a folder"
-                                 : reste == Reste::SousNomFinal ? "the program"
-                                 : c.final == Final::Ancien     ? "an updater of before"
-                                                                : "nothing");
+        // The checked bytes stay only under the final name, where programs start by name;
+        // nothing unchecked stays at all, and a link's target is left alone.
+        EXPECT_EQ(LireFichier(cible), lance && parNom ? programme : "");
+        if (c.pose != Pose::Dossier) {
+            EXPECT_FALSE(fs::exists(fs::symlink_status(chemin)) && !c.substituer);
+        }
         if (c.pose == Pose::Lien) {
-            EXPECT_EQ(Nommer(autre), "the twin") << "the link's target is left alone";
+            EXPECT_EQ(LireFichier(autre), jumeau);
         }
         (lance ? attendues : absentes).emplace_back(c.nom, marque, ici);
     }
