@@ -123,7 +123,8 @@ bool Demarrer(const fs::path& programme) {
     PROCESS_INFORMATION processus{};
     if (!CreateProcessW(programme.c_str(), ligne.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
                         nullptr, nullptr, &depart, &processus)) {
-        if (GetLastError() != ERROR_ELEVATION_REQUIRED) {
+        constexpr DWORD kElevationRequise = 740; // ERROR_ELEVATION_REQUIRED, not in every SDK
+        if (GetLastError() != kElevationRequise) {
             return false;
         }
         // An installer that asks for administrator rights: the shell asks the user for them.
