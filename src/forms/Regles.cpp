@@ -150,3 +150,116 @@ std::size_t ControleDeLaTouche(TableControles table, Touche touche, std::size_t 
 }
 
 } // namespace monvalor
+
+namespace monvalor {
+
+namespace {
+
+int Droite(const Rectangle& r) {
+    return r.gauche + r.largeur;
+}
+int Bas(const Rectangle& r) {
+    return r.haut + r.hauteur;
+}
+int Recouvrement(int debutA, int finA, int debutB, int finB) {
+    return std::min(finA, finB) - std::max(debutA, debutB);
+}
+
+// A control that takes room on its form: timers take none.
+bool Occupe(const ConceptionControle& c) {
+    return c.genre != Genre::Minuterie && c.position.largeur > 0 && c.position.hauteur > 0;
+}
+
+// Free room along one axis: the edge of the container or the nearest neighbour that starts
+// beyond `debut` in that direction and shares some of the other axis. One already overlapping
+// leaves no room at all.
+struct Axe {
+    int Rectangle::*debut;
+    int Rectangle::*longueur;
+    int Rectangle::*debutTravers;
+    int Rectangle::*longueurTravers;
+};
+constexpr Axe kHorizontal{&Rectangle::gauche, &Rectangle::largeur, &Rectangle::haut,
+                          &Rectangle::hauteur};
+constexpr Axe kVertical{&Rectangle::haut, &Rectangle::hauteur, &Rectangle::gauche,
+                        &Rectangle::largeur};
+
+void Grandir(std::vector<Rectangle>& r, std::size_t i, const std::vector<std::size_t>& voisins,
+             int borne, int voulu, const Axe& axe) {
+    Rectangle& a = r[i];
+    if (voulu <= a.*axe.longueur) {
+        return;
+    }
+    int fin = borne, debut = 0;
+    const int finA = a.*axe.debut + a.*axe.longueur;
+    for (std::size_t j : voisins) {
+        const Rectangle& b = r[j];
+        if (Recouvrement(a.*axe.debutTravers, a.*axe.debutTravers + a.*axe.longueurTravers,
+                         b.*axe.debutTravers, b.*axe.debutTravers + b.*axe.longueurTravers) <= 0) {
+            continue;
+        }
+        const int finB = b.*axe.debut + b.*axe.longueur;
+        if (b.*axe.debut > a.*axe.debut) {
+            fin = std::min(fin, std::max(b.*axe.debut, finA));
+        } else if (finB < finA) {
+            debut = std::max(debut, std::min(finB, a.*axe.debut));
+        } else {
+            return; // it stands over us already: no room either way
+        }
+    }
+    const int apres = std::clamp(fin - finA, 0, voulu - a.*axe.longueur);
+    a.*axe.longueur += apres;
+    const int avant = std::clamp(a.*axe.debut - debut, 0, voulu - a.*axe.longueur);
+    a.*axe.debut -= avant;
+    a.*axe.longueur += avant;
+}
+
+} // namespace
+
+std::vector<Rectangle> Agencer(const ConceptionFenetre& fenetre, const MesureBesoin& besoin) {
+    const TableControles table = fenetre.controles;
+    const std::vector<std::size_t> parent = Conteneurs(table);
+    std::vector<Rectangle> r(table.size());
+    std::vector<std::vector<std::size_t>> voisins(table.size());
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        r[i] = table[i].position;
+        for (std::size_t j = 0; j < table.size() && Occupe(table[i]); ++j) {
+            if (j != i && Occupe(table[j]) && parent[j] == parent[i]) {
+                voisins[i].push_back(j);
+            }
+        }
+    }
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        if (table[i].genre != Genre::Label) {
+            continue;
+        }
+        Rectangle& a = r[i];
+        for (std::size_t j : voisins[i]) {
+            const Rectangle& b = r[j];
+            const int l = Recouvrement(a.gauche, Droite(a), b.gauche, Droite(b));
+            const int h = Recouvrement(a.haut, Bas(a), b.haut, Bas(b));
+            if (l <= 0 || h <= 0) {
+                continue;
+            }
+            if (l <= h && b.gauche > a.gauche) {
+                a.largeur = b.gauche - a.gauche;
+            } else if (h < l && b.haut > a.haut) {
+                a.hauteur = b.haut - a.haut;
+            }
+        }
+    }
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        if (!Occupe(table[i])) {
+            continue;
+        }
+        const std::size_t p = parent[i];
+        const int largeur = p == Aucun ? fenetre.largeur : r[p].largeur;
+        const int hauteur = p == Aucun ? fenetre.hauteur : r[p].hauteur;
+        Grandir(r, i, voisins[i], largeur, besoin(i, r[i]).largeur, kHorizontal);
+        // A caption that wraps needs its height at the width it now has.
+        Grandir(r, i, voisins[i], hauteur, besoin(i, r[i]).hauteur, kVertical);
+    }
+    return r;
+}
+
+} // namespace monvalor

@@ -109,6 +109,21 @@ std::vector<std::size_t> Libelles(TableControles table);
 // before its box, a container where its first tab stop is, the others after them as designed.
 std::vector<std::size_t> OrdreCreation(TableControles table);
 
+// What a control needs to show its caption whole in the face's real font at its resolution,
+// in twips; 0 where it needs nothing.
+struct Besoin {
+    int largeur = 0;
+    int hauteur = 0;
+};
+using MesureBesoin = std::function<Besoin(std::size_t position, const Rectangle& rectangle)>;
+
+// Where each control stands once every caption has the room its real font needs. As designed,
+// except that a label gives up what it covers of a neighbour, where their overlap is thinner;
+// then a control too small for its caption widens into free room on its right, then on its
+// left, and grows down, then up: never over a neighbour, never out of its container. Positions
+// stay relative to the container, as in the table.
+std::vector<Rectangle> Agencer(const ConceptionFenetre& fenetre, const MesureBesoin& besoin);
+
 enum class Touche { Entree, Echap };
 // The control a key that no control took presses: Enter the focused button, else the default
 // one; Esc the cancel one. Only one that `disponible` says can be pressed (shown, enabled);

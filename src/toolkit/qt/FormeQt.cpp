@@ -36,8 +36,10 @@ QStringList Familles(std::string_view face) {
             QStringLiteral("DejaVu Sans")};
 }
 
+// By its edges, so that controls that meet in twips meet in pixels.
 QRect Geometrie(const Rectangle& r) {
-    return {Twips(r.gauche), Twips(r.haut), Twips(r.largeur), Twips(r.hauteur)};
+    const int gauche = Twips(r.gauche), haut = Twips(r.haut);
+    return {gauche, haut, Twips(r.gauche + r.largeur) - gauche, Twips(r.haut + r.hauteur) - haut};
 }
 
 QIcon IconeProgramme(std::string_view nom) {
@@ -69,8 +71,9 @@ QFont PoliceQt(const Police& police) {
 
 class ControleQt final : public IControle {
 public:
-    ControleQt(const ConceptionControle& conception, const Police& police, QObject* objet)
-        : conception_(conception), police_(police), objet_(objet),
+    ControleQt(VueQt& vue, const ConceptionControle& conception, const Police& police,
+               QObject* objet)
+        : vue_(vue), conception_(conception), police_(police), objet_(objet),
           infoBulle_(conception.infoBulle) {}
 
     const ConceptionControle& Conception() const { return conception_; }
@@ -84,6 +87,9 @@ public:
     void DefinirTexte(const std::string& texte) override {
         Exiger(conception_, Propriete::Texte);
         DescriptionQt(conception_.genre).definirTexte(Requis(), texte);
+        if (AUneLegende(conception_.genre)) {
+            vue_.Agencer();
+        }
     }
 
     bool Visible() const override { return !Apparence().isHidden(); }
@@ -106,6 +112,7 @@ public:
     void DefinirPolice(const Police& police) override {
         Apparence().setFont(PoliceQt(police));
         police_ = police;
+        vue_.Agencer();
     }
 
     void DefinirImage(std::string_view icone) override {
@@ -171,6 +178,7 @@ private:
         return *w;
     }
 
+    VueQt& vue_;
     const ConceptionControle& conception_;
     Police police_;
     QPointer<QObject> objet_;
@@ -241,6 +249,7 @@ VueQt::VueQt(const ConceptionFenetre& conception, IRecepteur& recepteur)
     }
     Construire();
     Nommer();
+    Agencer();
     Tabuler();
 }
 
@@ -257,15 +266,33 @@ void VueQt::Construire() {
         if (auto* w = qobject_cast<QWidget*>(objet)) {
             Habiller(*w, c);
         }
-        controles_.push_back(
-            std::make_unique<ControleQt>(c, c.police ? *c.police : conception_.police, objet));
+        controles_.push_back(std::make_unique<ControleQt>(
+            *this, c, c.police ? *c.police : conception_.police, objet));
+    }
+}
+
+// Each control where the design puts it, with the room its caption takes in the real font.
+void VueQt::Agencer() {
+    const std::vector<Rectangle> r =
+        monvalor::Agencer(conception_, [this](std::size_t i, const Rectangle& actuel) {
+            const QWidget* w = controles_[i]->Widget();
+            if (w == nullptr) {
+                return Besoin{};
+            }
+            const QSize place =
+                PlaceLegendeQt(*w, controles_[i]->Conception().genre, Twips(actuel.largeur));
+            return Besoin{place.width() * 15, place.height() * 15};
+        });
+    for (std::size_t i = 0; i < r.size(); ++i) {
+        if (QWidget* w = controles_[i]->Widget()) {
+            w->setGeometry(Geometrie(r[i]));
+        }
     }
 }
 
 // What every control shows alike: its place, font, colour, cursor, tip and state.
 void VueQt::Habiller(QWidget& w, const ConceptionControle& c) {
     w.setObjectName(VersQString(c.nom));
-    w.setGeometry(Geometrie(c.position));
     if (c.police != nullptr) {
         w.setFont(PoliceQt(*c.police));
     }

@@ -81,6 +81,7 @@ private:
     void Clic(QObject& objet);
     void Placer(QWidget* proprietaire);
     void Construire();
+    void Agencer();
     void Habiller(QWidget& w, const ConceptionControle& c);
     void Nommer();
     void Tabuler();

@@ -15,6 +15,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -217,6 +219,31 @@ static_assert(Coherent());
 
 const GenreQt& DescriptionQt(Genre genre) {
     return kGenres[static_cast<std::size_t>(genre)];
+}
+
+QSize PlaceLegendeQt(const QWidget& w, Genre genre, int largeur) {
+    switch (genre) {
+    case Genre::Label: {
+        const auto& label = static_cast<const QLabel&>(w);
+        return label.wordWrap() ? QSize(0, label.heightForWidth(largeur)) : label.sizeHint();
+    }
+    case Genre::Bouton: {
+        // The style's own margins around the text, without the least width some styles give
+        // every push button.
+        const auto& bouton = static_cast<const QPushButton&>(w);
+        const QStyle& style = *bouton.style();
+        const int marge = style.pixelMetric(QStyle::PM_ButtonMargin, nullptr, &bouton) +
+                          2 * style.pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &bouton);
+        return bouton.fontMetrics().size(Qt::TextShowMnemonic, bouton.text()) + QSize(marge, marge);
+    }
+    case Genre::CaseACocher:
+    case Genre::BoutonOption:
+        return w.sizeHint();
+    case Genre::Cadre:
+        return {w.minimumSizeHint().width(), 0};
+    default:
+        return {};
+    }
 }
 
 } // namespace monvalor

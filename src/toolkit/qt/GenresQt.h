@@ -8,6 +8,7 @@
 #include <string>
 
 class QObject;
+class QSize;
 class QWidget;
 
 namespace monvalor {
@@ -26,6 +27,10 @@ struct GenreQt {
 };
 
 const GenreQt& DescriptionQt(Genre genre);
+
+// The room, in logical pixels, a control's caption takes in its font as the style draws it:
+// a caption that wraps, the height it needs at `largeur`. Empty for a kind without a caption.
+QSize PlaceLegendeQt(const QWidget& w, Genre genre, int largeur);
 
 // A progress bar counts in ten-thousandths of its maximum.
 inline constexpr int EchelleProgressionQt = 10000;

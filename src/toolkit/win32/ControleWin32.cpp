@@ -52,6 +52,9 @@ void ControleWin32::DefinirTexte(const std::string& texte) {
         return;
     }
     SetWindowTextW(h, large.c_str());
+    if (AUneLegende(conception_.genre)) {
+        vue_.Agencer();
+    }
     // A box of lines tells of no text the program sets: the change is told here.
     if (conception_.genre == Genre::ZoneTexte && conception_.retourLigne) {
         Signaler(Evenement::Change);
@@ -104,6 +107,7 @@ void ControleWin32::DefinirPolice(const Police& police) {
     HWND h = Requis(Propriete::Apparence);
     police_ = police;
     SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(vue_.Police(police)), TRUE);
+    vue_.Agencer();
 }
 
 void ControleWin32::DefinirImage(std::string_view icone) {

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace monvalor {
 
@@ -33,27 +34,56 @@ std::vector<std::wstring> FamillesPolice(std::string_view face) {
 
 namespace {
 
-int CALLBACK FaceTrouvee(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM trouvee) {
-    *reinterpret_cast<bool*>(trouvee) = true;
+// The face found, and whether it is one that the search accepts: a bitmap face is refused
+// where a size it lacks is asked for.
+struct Recherche {
+    bool vectorielle = false;
+    bool trouvee = false;
+};
+
+int CALLBACK FaceTrouvee(const LOGFONTW*, const TEXTMETRICW*, DWORD genre, LPARAM donnees) {
+    auto& recherche = *reinterpret_cast<Recherche*>(donnees);
+    if (recherche.vectorielle && (genre & RASTER_FONTTYPE) != 0) {
+        return 1;
+    }
+    recherche.trouvee = true;
     return 0;
 }
 
-std::wstring FaceDisponible(std::string_view face) {
+std::wstring FaceDisponible(std::string_view face, bool vectorielle) {
     const std::vector<std::wstring> familles = FamillesPolice(face);
     HDC dc = GetDC(nullptr);
     for (const std::wstring& f : familles) {
         LOGFONTW lf{};
         lf.lfCharSet = DEFAULT_CHARSET;
         lstrcpynW(lf.lfFaceName, f.c_str(), LF_FACESIZE);
-        bool trouvee = false;
-        EnumFontFamiliesExW(dc, &lf, FaceTrouvee, reinterpret_cast<LPARAM>(&trouvee), 0);
-        if (trouvee) {
+        Recherche recherche{vectorielle};
+        EnumFontFamiliesExW(dc, &lf, FaceTrouvee, reinterpret_cast<LPARAM>(&recherche), 0);
+        if (recherche.trouvee) {
             ReleaseDC(nullptr, dc);
             return f;
         }
     }
     ReleaseDC(nullptr, dc);
     return familles.front();
+}
+
+HFONT CreerPolice(const monvalor::Police& police, int hauteur, const std::wstring& face) {
+    return CreateFontW(-hauteur, 0, 0, 0, police.gras ? FW_BOLD : FW_NORMAL, FALSE, police.souligne,
+                       FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                       DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str());
+}
+
+// A bitmap face drawn at another size than the one asked: it has none that large.
+bool TailleManquante(HFONT f, int hauteur) {
+    HDC dc = GetDC(nullptr);
+    const HGDIOBJ avant = SelectObject(dc, f);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    SelectObject(dc, avant);
+    ReleaseDC(nullptr, dc);
+    return (tm.tmPitchAndFamily & (TMPF_VECTOR | TMPF_TRUETYPE)) == 0 &&
+           std::abs(tm.tmHeight - tm.tmInternalLeading - hauteur) > 1;
 }
 
 int DpiDe(HWND hwnd) {
@@ -188,6 +218,7 @@ void VueWin32::Construire() {
         focus_ = controles_[ordre.front()]->hwnd;
     }
     Dimensionner();
+    Agencer();
 }
 
 void VueWin32::CreerControle(std::size_t position, HWND parent, const ControleWin32* precedent,
@@ -269,11 +300,13 @@ HFONT VueWin32::Police(const monvalor::Police& police) {
             return f.Get();
         }
     }
-    const std::wstring face = FaceDisponible(police.face);
-    HFONT f = CreateFontW(-static_cast<int>(std::lround(police.points * dpi_ / 72.0)), 0, 0, 0,
-                          police.gras ? FW_BOLD : FW_NORMAL, FALSE, police.souligne, FALSE,
-                          DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                          DEFAULT_PITCH | FF_DONTCARE, face.c_str());
+    const int hauteur = static_cast<int>(std::lround(police.points * dpi_ / 72.0));
+    HFONT f = CreerPolice(police, hauteur, FaceDisponible(police.face, false));
+    if (TailleManquante(f, hauteur)) {
+        // A bitmap face cannot grow with the screen: its scalable stand-in can.
+        DeleteObject(f);
+        f = CreerPolice(police, hauteur, FaceDisponible(police.face, true));
+    }
     polices_.emplace_back(police, PoliceGdi(f));
     return f;
 }
@@ -288,15 +321,38 @@ void VueWin32::Disposer() {
         if (c->hwnd == nullptr) {
             continue;
         }
-        const ConceptionControle& d = c->Conception();
-        const RECT r = RectanglePixels(d.position, dpi_);
-        SetWindowPos(c->hwnd, nullptr, r.left, r.top, r.right - r.left,
-                     HauteurPixels(d, r.bottom - r.top, dpi_), SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(c->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(Police(c->LirePolice())), TRUE);
         if (c->liste) {
             c->liste->Disposer(dpi_);
         }
         c->MontrerImage();
+    }
+    Agencer();
+}
+
+// Each control where the design puts it, with the room its caption takes in the real font.
+void VueWin32::Agencer() {
+    const std::vector<Rectangle> r =
+        monvalor::Agencer(conception_, [this](std::size_t i, const Rectangle& actuel) {
+            const ControleWin32& c = *controles_[i];
+            if (c.hwnd == nullptr) {
+                return Besoin{};
+            }
+            const SIZE place =
+                PlaceLegendeWin32(c.hwnd, c.Conception(), Pixels(actuel.largeur, dpi_), dpi_);
+            // Rounded up, so that the pixels it comes back to hold it all.
+            return Besoin{static_cast<int>((place.cx * 1440LL + dpi_ - 1) / dpi_),
+                          static_cast<int>((place.cy * 1440LL + dpi_ - 1) / dpi_)};
+        });
+    for (std::size_t i = 0; i < r.size(); ++i) {
+        const ControleWin32& c = *controles_[i];
+        if (c.hwnd == nullptr) {
+            continue;
+        }
+        const RECT p = RectanglePixels(r[i], dpi_);
+        SetWindowPos(c.hwnd, nullptr, p.left, p.top, p.right - p.left,
+                     HauteurPixels(c.Conception(), p.bottom - p.top, dpi_),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 

@@ -19,9 +19,10 @@ constexpr int Pixels(int twips, int dpi) {
     const long long p = static_cast<long long>(twips) * dpi;
     return static_cast<int>(p >= 0 ? (p + 720) / 1440 : -((-p + 720) / 1440));
 }
+// By its edges, so that controls that meet in twips meet in pixels.
 constexpr RECT RectanglePixels(const Rectangle& r, int dpi) {
-    const int gauche = Pixels(r.gauche, dpi), haut = Pixels(r.haut, dpi);
-    return {gauche, haut, gauche + Pixels(r.largeur, dpi), haut + Pixels(r.hauteur, dpi)};
+    return {Pixels(r.gauche, dpi), Pixels(r.haut, dpi), Pixels(r.gauche + r.largeur, dpi),
+            Pixels(r.haut + r.hauteur, dpi)};
 }
 
 // A design face first, then the faces that stand in for it where the system lacks it.
@@ -75,6 +76,7 @@ private:
                        bool nommeUneBoite);
     void Liberer();
     void Disposer();
+    void Agencer();
     void Dimensionner();
     void Placer(HWND proprietaire);
     HFONT Police(const monvalor::Police& police);

@@ -167,6 +167,43 @@ bool VoitAvantClasse(const ConceptionControle& c) {
            (c.genre == Genre::ZoneTexte && c.retourLigne);
 }
 
+SIZE PlaceLegendeWin32(HWND h, const ConceptionControle& c, int largeur, int dpi) {
+    if (!AUneLegende(c.genre)) {
+        return {};
+    }
+    const std::wstring texte = TexteFenetre(h);
+    HDC dc = GetDC(h);
+    const HGDIOBJ avant =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(h, WM_GETFONT, 0, 0)));
+    RECT r{0, 0, largeur, 0};
+    const bool prefixe =
+        c.genre != Genre::Label || (GetWindowLongW(h, GWL_STYLE) & SS_NOPREFIX) == 0;
+    DrawTextW(dc, texte.c_str(), -1, &r,
+              DT_CALCRECT | (c.retourLigne ? DT_WORDBREAK : DT_SINGLELINE) |
+                  (prefixe ? 0 : DT_NOPREFIX));
+    SelectObject(dc, avant);
+    ReleaseDC(h, dc);
+    // What the system draws around the text, at 96 to the inch.
+    int autourX = 0, autourY = 0;
+    switch (c.genre) {
+    case Genre::Bouton:
+        autourX = 8; // the edges and the focus rectangle, each side
+        autourY = 6;
+        break;
+    case Genre::CaseACocher:
+    case Genre::BoutonOption:
+        autourX = 13 + 4; // the box and the gap after it
+        break;
+    case Genre::Cadre:
+        autourX = 16; // the caption sits in the top edge, away from the corners
+        break;
+    default:
+        break;
+    }
+    return {c.retourLigne ? 0 : r.right + MulDiv(autourX, dpi, USER_DEFAULT_SCREEN_DPI),
+            r.bottom + MulDiv(autourY, dpi, USER_DEFAULT_SCREEN_DPI)};
+}
+
 int HauteurPixels(const ConceptionControle& c, int hauteurDessinee, int dpi) {
     const int h = DescriptionWin32(c.genre).hauteur;
     return h != 0 ? MulDiv(h, dpi, USER_DEFAULT_SCREEN_DPI) : hauteurDessinee;

@@ -42,5 +42,9 @@ const GenreWin32& DescriptionWin32(Genre genre);
 bool VoitAvantClasse(const ConceptionControle& c);
 // The control's height in pixels at `dpi`, for its designed height in pixels.
 int HauteurPixels(const ConceptionControle& c, int hauteurDessinee, int dpi);
+// The room, in pixels, the control's caption takes in its font, with what the system draws
+// around it (a button's edges, a check box's box); a caption that wraps, the height it needs at
+// `largeur`. Zero for a kind without a caption.
+SIZE PlaceLegendeWin32(HWND h, const ConceptionControle& c, int largeur, int dpi);
 
 } // namespace monvalor
