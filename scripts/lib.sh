@@ -48,8 +48,9 @@ construire() {
 
 # Packages to cross-build the Windows program, its installer and its tests, and to run them
 # under Wine on a private X server.
-PAQUETS_WINDOWS=(cmake ninja-build mingw-w64 wine wine64 nsis googletest xvfb xauth xclip
-                 xdotool x11-utils imagemagick python3 openssl librsvg2-bin)
+PAQUETS_WINDOWS=(cmake ninja-build mingw-w64 wine wine64 fonts-wine fonts-liberation nsis
+                 googletest xvfb xauth xclip xdotool x11-utils imagemagick python3 openssl
+                 librsvg2-bin)
 
 # Wine keeps its "C:" drive and registry in a prefix; the builds have their own, made once.
 preparer_wine() {
@@ -57,6 +58,12 @@ preparer_wine() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "Préfixe Wine : $WINEPREFIX"
         wineboot -i >/dev/null 2>&1
+        # Wine's own MS Sans Serif, Tahoma and Marlett come with fonts-wine; Times New Roman is
+        # drawn in its metric twin, as Windows would draw the designs.
+        local chargeur=wine64
+        [ "${WINEARCH:-}" = win32 ] && chargeur=wine
+        "$chargeur" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "Times New Roman" \
+            /d "Liberation Serif" /f >/dev/null 2>&1
         wineserver -w
     fi
     # A Wine server that ends the moment its last program does races with the next program to

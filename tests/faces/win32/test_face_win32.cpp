@@ -1,7 +1,7 @@
 // The Win32 face: the face contract over the system's own controls, and what only it does.
 #include "toolkit/win32/FormeWin32.h"
 
-#include "Contrat.h"
+#include "Agencement.h"
 #include "support/Ansi.h"
 
 #include <commctrl.h>
@@ -208,7 +208,54 @@ struct AdaptateurWin32 {
     }
     static void AttendreTic(Vue&, std::string_view) { Pomper(60); }
     static void Digerer() {}
+    static Place Placer(Vue& vue, const ConceptionControle& c);
 };
+
+// The room the system leaves a caption: a button's edges, a check box's box, a frame's
+// corners taken off its width; what the text takes, drawn as the control draws it.
+Place AdaptateurWin32::Placer(Vue& vue, const ConceptionControle& c) {
+    HWND h = vue.Fenetre(c.nom, c.indice);
+    const RECT r = DansParent(h);
+    Place p{r.left, r.top, r.right, r.bottom};
+    if (!AUneLegende(c.genre)) {
+        return p;
+    }
+    RECT client{};
+    GetClientRect(h, &client);
+    const auto px = [&](int n) { return MulDiv(n, vue.Dpi(), USER_DEFAULT_SCREEN_DPI); };
+    p.placeLargeur = client.right;
+    p.placeHauteur = client.bottom;
+    switch (c.genre) {
+    case Genre::Bouton:
+        p.placeLargeur -= 2 * px(3);
+        p.placeHauteur -= 2 * px(2);
+        break;
+    case Genre::CaseACocher:
+    case Genre::BoutonOption:
+        p.placeLargeur -= px(13 + 3);
+        break;
+    case Genre::Cadre:
+        p.placeLargeur -= 2 * px(6);
+        p.placeHauteur = 0;
+        break;
+    default:
+        break;
+    }
+    HDC dc = GetDC(h);
+    const HGDIOBJ avant =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(h, WM_GETFONT, 0, 0)));
+    RECT texte{0, 0, client.right, 0};
+    const bool prefixe =
+        c.genre != Genre::Label || (GetWindowLongW(h, GWL_STYLE) & SS_NOPREFIX) == 0;
+    DrawTextW(dc, Texte(h).c_str(), -1, &texte,
+              DT_CALCRECT | (c.retourLigne ? DT_WORDBREAK : DT_SINGLELINE) |
+                  (prefixe ? 0 : DT_NOPREFIX));
+    SelectObject(dc, avant);
+    ReleaseDC(h, dc);
+    p.texteLargeur = texte.right;
+    p.texteHauteur = c.genre == Genre::Cadre ? 0 : texte.bottom;
+    return p;
+}
 
 void AdaptateurWin32::VerifierNatif(Vue& vue, const ConceptionFenetre& t,
                                     const ConceptionControle& c) {
@@ -220,8 +267,13 @@ void AdaptateurWin32::VerifierNatif(Vue& vue, const ConceptionFenetre& t,
         EXPECT_EQ(std::tuple(client.right, client.bottom),
                   std::tuple(Pixels(t.largeur, dpi), Pixels(t.hauteur, dpi)));
     }
-    if (c.genre != Genre::ListeLecteurs) { // a combo's height is its list's
-        EXPECT_EQ(Cotes(DansParent(h)), Cotes(RectanglePixels(c.position, dpi)));
+    // What has no caption stands exactly as designed; a caption may take room around it.
+    const RECT dessin = RectanglePixels(c.position, dpi), vu = DansParent(h);
+    RECT commun{};
+    if (AUneLegende(c.genre)) {
+        EXPECT_TRUE(IntersectRect(&commun, &dessin, &vu));
+    } else if (c.genre != Genre::ListeLecteurs) { // a combo's height is its list's
+        EXPECT_EQ(Cotes(vu), Cotes(dessin));
     }
     if (c.genre == Genre::Bouton) {
         EXPECT_EQ(GetWindowLongW(h, GWL_STYLE) & BS_TYPEMASK,
@@ -361,6 +413,25 @@ TEST_F(FaceWin32, AModalFormHoldsItsCallerUntilHiddenOrUnloadedWhileTimersTick) 
         EXPECT_EQ(std::tuple(tics, plusProfond, proprietaireBloque, modal == nullptr,
                              IsWindowEnabled(proprietaire.Form()) != FALSE),
                   std::tuple(3, 1, true, decharger, true));
+    }
+}
+
+// At each resolution a monitor may have, with the system's real fonts: every caption whole,
+// nothing covered.
+TEST_F(FaceWin32, EveryWindowShowsEachCaptionWholeWithoutOverlapAtEveryResolution) {
+    for (const auto& [t, tabulation] : kTables) {
+        if (t == &kEssai) {
+            continue; // the kinds no window uses, piled up on purpose
+        }
+        Recepteur r;
+        VueWin32 vue(*t, r);
+        for (const int dpi : {96, 120, 144, 192}) {
+            SCOPED_TRACE(std::string(t->nom) + " at " + std::to_string(dpi));
+            RECT propose{0, 0, 100, 100};
+            SendMessageW(vue.Form(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                         reinterpret_cast<LPARAM>(&propose));
+            VerifierAgencement<AdaptateurWin32>(vue, *t, Pixels(15, dpi));
+        }
     }
 }
 
