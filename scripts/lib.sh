@@ -52,16 +52,30 @@ PAQUETS_WINDOWS=(cmake ninja-build mingw-w64 wine wine64 fonts-wine fonts-libera
                  googletest xvfb xauth xclip xdotool x11-utils imagemagick python3 openssl
                  librsvg2-bin)
 
+# The 64-bit loader by name: with a 32-bit Wine beside it, "wine" starts the 32-bit side of a
+# 64-bit prefix (its registry view, its programs). Debian keeps it out of the PATH.
+WINE64="$(command -v wine64 || echo /usr/lib/wine/wine64)"
+export WINE64
+
 # Wine keeps its "C:" drive and registry in a prefix; the builds have their own, made once.
 preparer_wine() {
     export WINEPREFIX="$1" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "Préfixe Wine : $WINEPREFIX"
         wineboot -i >/dev/null 2>&1
-        # Wine's own MS Sans Serif, Tahoma and Marlett come with fonts-wine; Times New Roman is
-        # drawn in its metric twin, as Windows would draw the designs.
-        local chargeur=wine64
+        # The design's faces as Windows has them: Wine's own Tahoma and Marlett (the title
+        # bar's buttons) from fonts-wine, installed in the prefix's Fonts folder and registered
+        # there, beside the bitmap MS Sans Serif that Wine has already; Times New Roman drawn
+        # in its metric twin.
+        local chargeur="$WINE64" fichier nom
         [ "${WINEARCH:-}" = win32 ] && chargeur=wine
+        for fichier in tahoma:Tahoma tahomabd:"Tahoma Bold" marlett:Marlett; do
+            nom="${fichier#*:}"
+            fichier="${fichier%%:*}.ttf"
+            cp "/usr/share/wine/fonts/$fichier" "$WINEPREFIX/drive_c/windows/Fonts/"
+            "$chargeur" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' \
+                /v "$nom (TrueType)" /d "$fichier" /f >/dev/null 2>&1
+        done
         "$chargeur" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "Times New Roman" \
             /d "Liberation Serif" /f >/dev/null 2>&1
         wineserver -w

@@ -24,7 +24,7 @@ constexpr UINT kPremierIdentifiant = 100;
 
 std::vector<std::wstring> FamillesPolice(std::string_view face) {
     if (face == "MS Sans Serif") {
-        return {L"MS Sans Serif", L"Microsoft Sans Serif", L"Tahoma", L"Liberation Sans", L"Arial"};
+        return {L"MS Sans Serif", L"Microsoft Sans Serif", L"Liberation Sans", L"Arial"};
     }
     if (face == "Times New Roman") {
         return {L"Times New Roman", L"Liberation Serif", L"DejaVu Serif"};
@@ -54,6 +54,11 @@ std::wstring FaceDisponible(std::string_view face, bool vectorielle) {
     const std::vector<std::wstring> familles = FamillesPolice(face);
     HDC dc = GetDC(nullptr);
     for (const std::wstring& f : familles) {
+        // Past a bitmap design face, its scalable stand-ins, which have a bold of their own;
+        // not a scalable copy of its name (Wine's has none).
+        if (vectorielle && f == familles.front()) {
+            continue;
+        }
         LOGFONTW lf{};
         lf.lfCharSet = DEFAULT_CHARSET;
         lstrcpynW(lf.lfFaceName, f.c_str(), LF_FACESIZE);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Draws every window on both faces into FOLDER/qt/*.png and FOLDER/win32/*.png, from the
-# builds build-test and build-windows; with a second FOLDER, then says which differ.
-#   tests/faces/captures/capturer.sh FOLDER [REFERENCE]
+# builds build-test and build-windows; with a second FOLDER, then says which differ. DPI (96 by
+# default) is the screen's resolution: Qt's scale, and a Wine prefix's own.
+#   [DPI=192] tests/faces/captures/capturer.sh FOLDER [REFERENCE]
 set -euo pipefail
 racine="$(cd "$(dirname "$0")/../../.." && pwd)"
 source "$racine/scripts/lib.sh"
@@ -28,10 +29,18 @@ fi
 dossier="$(realpath -m "$1")"
 mkdir -p "$dossier/qt" "$dossier/win32"
 ninja -C "$racine/build-test" captures_qt >/dev/null
-QT_QPA_PLATFORM=offscreen "$racine/build-test/tests/captures_qt" "$dossier/qt"
+DPI="${DPI:-96}"
+QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR="$(echo "scale=4; $DPI / 96" | bc)" \
+    "$racine/build-test/tests/captures_qt" "$dossier/qt"
 if [ -d "$racine/build-windows" ]; then
     ninja -C "$racine/build-windows" captures_win32.exe >/dev/null
-    preparer_wine "$racine/build-windows/wine"
+    # A prefix of its own per resolution, where Wine draws each window's frame itself, as
+    # Windows does, rather than leave it to an X window manager that is not there.
+    preparer_wine "$racine/build-windows/wine-captures-$DPI"
+    "$WINE64" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$DPI" /f \
+        >/dev/null 2>&1
+    "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    wineserver -w
     xvfb-run -a -s "-screen 0 1024x768x24" "$0" --win32 "$dossier"
 fi
 [ $# -ge 2 ] || exit 0
