@@ -63,18 +63,19 @@ preparer_wine() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "Préfixe Wine : $WINEPREFIX"
         wineboot -i >/dev/null 2>&1
-        # The design's faces as Windows has them: Wine's own Tahoma and Marlett (the title
-        # bar's buttons) from fonts-wine, installed in the prefix's Fonts folder and registered
-        # there, beside the bitmap MS Sans Serif that Wine has already; Times New Roman drawn
-        # in its metric twin.
+        # The design's faces as Windows has them, from fonts-wine (which Debian's Wine does not
+        # load by itself): the bitmap MS Sans Serif of 96 dots to the inch, Tahoma and Marlett
+        # (the title bar's buttons), installed in the prefix's Fonts folder and registered
+        # there; Times New Roman drawn in its metric twin.
         local chargeur="$WINE64" fichier nom
         [ "${WINEARCH:-}" = win32 ] && chargeur=wine
-        for fichier in tahoma:Tahoma tahomabd:"Tahoma Bold" marlett:Marlett; do
+        for fichier in sserife.fon:"MS Sans Serif" tahoma.ttf:"Tahoma (TrueType)" \
+            tahomabd.ttf:"Tahoma Bold (TrueType)" marlett.ttf:"Marlett (TrueType)"; do
             nom="${fichier#*:}"
-            fichier="${fichier%%:*}.ttf"
+            fichier="${fichier%%:*}"
             cp "/usr/share/wine/fonts/$fichier" "$WINEPREFIX/drive_c/windows/Fonts/"
             "$chargeur" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' \
-                /v "$nom (TrueType)" /d "$fichier" /f >/dev/null 2>&1
+                /v "$nom" /d "$fichier" /f >/dev/null 2>&1
         done
         "$chargeur" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "Times New Roman" \
             /d "Liberation Serif" /f >/dev/null 2>&1

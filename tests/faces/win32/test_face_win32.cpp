@@ -431,6 +431,23 @@ TEST_F(FaceWin32, EveryWindowShowsEachCaptionWholeWithoutOverlapAtEveryResolutio
             SendMessageW(vue.Form(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                          reinterpret_cast<LPARAM>(&propose));
             VerifierAgencement<AdaptateurWin32>(vue, *t, Pixels(15, dpi));
+            // Each text in its design size: no bitmap face left at a size it does not have.
+            for (const ConceptionControle& c : t->controles) {
+                HWND h = vue.Fenetre(c.nom, c.indice);
+                if (h == nullptr || !AUnTexte(c.genre)) {
+                    continue;
+                }
+                HDC dc = GetDC(h);
+                const HGDIOBJ avant =
+                    SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(h, WM_GETFONT, 0, 0)));
+                TEXTMETRICW tm{};
+                GetTextMetricsW(dc, &tm);
+                SelectObject(dc, avant);
+                ReleaseDC(h, dc);
+                const Police& p = c.police ? *c.police : t->police;
+                EXPECT_NEAR(tm.tmHeight - tm.tmInternalLeading, std::lround(p.points * dpi / 72), 1)
+                    << c.nom;
+            }
         }
     }
 }
