@@ -41,7 +41,7 @@ if [ -d "$racine/build-windows" ]; then
         >/dev/null 2>&1
     "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wineserver -w
-    xvfb-run -a -s "-screen 0 1024x768x24" "$0" --win32 "$dossier"
+    xvfb-run -a -s "-screen 0 2048x1536x24" "$0" --win32 "$dossier"
 fi
 [ $# -ge 2 ] || exit 0
 reference="$(realpath "$2")"
