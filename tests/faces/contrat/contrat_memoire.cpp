@@ -87,4 +87,47 @@ TEST(OrdreCreation, FollowsTheTabOrderWithEachLabelBeforeItsBox) {
     }
 }
 
+// The keyboard reaches the kinds that take input and the links, no other label; Enter and
+// Space press the focused button or link, and Enter else the default button.
+TEST(Regles, LinksAreTheOnlyLabelsTheKeyboardReachesAndPresses) {
+    constexpr ConceptionControle kLien{.genre = Genre::Label, .tabulation = 5, .lien = true};
+    const std::tuple<ConceptionControle, bool, bool> kFocus[] = {
+        {kLien, true, true},
+        {{.genre = Genre::Label, .lien = true}, true, false},
+        {{.genre = Genre::Label, .tabulation = 5}, false, false},
+        {{.genre = Genre::Image, .tabulation = 5, .lien = true}, false, false},
+        {{.genre = Genre::Bouton, .tabulation = 5}, true, true},
+    };
+    for (const auto& [c, focus, tabulation] : kFocus) {
+        EXPECT_EQ(std::tuple(PrendLeFocus(c), DansLaTabulation(c)), std::tuple(focus, tabulation))
+            << static_cast<int>(c.genre) << " " << c.lien;
+    }
+    const auto table = ConceptionAbout.controles;
+    const auto position = [&](std::string_view nom) {
+        for (std::size_t i = 0; i < table.size(); ++i) {
+            if (table[i].nom == nom) {
+                return i;
+            }
+        }
+        return Aucun;
+    };
+    using enum Touche;
+    const std::tuple<Touche, std::string_view, std::string_view> kTouches[] = {
+        {Entree, "lblSite", "lblSite"},
+        {Espace, "lblEmail", "lblEmail"},
+        {Espace, "cmdSysInfo", "cmdSysInfo"},
+        {Entree, "lblTitle", "cmdOK"},
+        {Entree, "", "cmdOK"},
+        {Echap, "lblSite", "cmdOK"},
+        {Espace, "lblTitle", ""},
+        {Espace, "", ""},
+    };
+    for (const auto& [touche, focus, presse] : kTouches) {
+        EXPECT_EQ(
+            ControleDeLaTouche(table, touche, position(focus), [](std::size_t) { return true; }),
+            position(presse))
+            << static_cast<int>(touche) << " on " << focus;
+    }
+}
+
 } // namespace monvalor::test::contrat
