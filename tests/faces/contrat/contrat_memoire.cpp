@@ -42,6 +42,10 @@ struct AdaptateurMemoire {
         vue.Montrer();
         return vue.Focus() ? std::string(vue.Focus()->nom) : "";
     }
+    static std::string Tabuler(Vue& vue) {
+        vue.Tabuler();
+        return std::string(vue.Focus()->nom);
+    }
     static double PositionBarre(Vue& vue, std::string_view nom) {
         return vue.Controle(nom).Valeur() / vue.Controle(nom).Max();
     }
@@ -77,6 +81,9 @@ TEST(OrdreCreation, FollowsTheTabOrderWithEachLabelBeforeItsBox) {
          {"Label1", "txtMontant", "Label2", "txtEuros", "Label3", "txtFrancs", "Label8", "txtTaux",
           "Label4", "txtTVA", "Label5", "txtMontantHT", "Label6", "txtMontantTTC", "Label9",
           u8"txtRéduction"_ansi, "Label7", "txtMontantLibre", "Timer"}},
+        {&ConceptionAbout,
+         {"cmdOK", "cmdSysInfo", "cmdVersion", "lblSite", "lblEmail", u8"Icône"_ansi, "lblTitle",
+          "lblVersion", "lblDescription", "lblDisclaimer", "Line1", "Line1"}},
     };
     for (const auto& [t, attendus] : kCas) {
         std::vector<std::string_view> noms;
