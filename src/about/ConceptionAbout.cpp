@@ -22,12 +22,14 @@ constexpr ConceptionControle Texte(std::string_view nom, std::string_view legend
             .retourLigne = true};
 }
 
+// The keyboard reaches the links after the buttons.
 constexpr ConceptionControle Lien(std::string_view nom, std::string_view legende, int haut,
-                                  std::string_view infoBulle) {
+                                  std::string_view infoBulle, int tabulation) {
     return {.genre = Genre::Label,
             .nom = nom,
             .legende = legende,
             .position = {120, haut, 5535, 255},
+            .tabulation = tabulation,
             .police = &kLien,
             .infoBulle = infoBulle,
             .couleur = kBleu,
@@ -60,8 +62,8 @@ constexpr ConceptionControle kControles[] = {
     Texte("lblVersion", "Version", {1290, 780, 3885, 225}),
     Bouton("cmdVersion", u8"Mise à jour"_ansi, {120, 1080, 975, 495}, 2),
     Texte("lblDescription", "Description de l'application", {1320, 1125, 3885, 1650}),
-    Lien("lblSite", PageAccueil, 2880, "Ouvrir le site web"),
-    Lien("lblEmail", AdresseEmail, 3240, "Envoyer un courriel"),
+    Lien("lblSite", PageAccueil, 2880, "Ouvrir le site web", 3),
+    Lien("lblEmail", AdresseEmail, 3240, "Envoyer un courriel", 4),
     Texte("lblDisclaimer", "", {255, 3705, 3870, 1065}),
     Bouton("cmdOK", "OK", {4320, 3945, 1260, 345}, 0, true),
     Bouton("cmdSysInfo", u8"&Infos système..."_ansi, {4320, 4395, 1245, 345}, 1),

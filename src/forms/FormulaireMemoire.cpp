@@ -248,13 +248,31 @@ void FormulaireMemoire::Appuyer(Touche touche) {
     }
 }
 
+void FormulaireMemoire::Tabuler() {
+    const std::vector<std::size_t> ordre = OrdreTabulation(conception_.controles);
+    if (ordre.empty()) {
+        return;
+    }
+    // From a control out of the order, the first tab stop comes next.
+    const auto ici = std::find(ordre.begin(), ordre.end(), focus_);
+    const std::size_t depart =
+        ici == ordre.end() ? ordre.size() - 1 : static_cast<std::size_t>(ici - ordre.begin());
+    for (std::size_t pas = 1; pas <= ordre.size(); ++pas) {
+        const std::size_t suivant = ordre[(depart + pas) % ordre.size()];
+        if (controles_[suivant].visible_ && controles_[suivant].actif_) {
+            focus_ = suivant;
+            return;
+        }
+    }
+}
+
 const ConceptionControle* FormulaireMemoire::Focus() const {
     return focus_ != Aucun ? &controles_[focus_].Conception() : nullptr;
 }
 
 void FormulaireMemoire::DonnerFocus(std::string_view nom, int indice) {
     const ControleMemoire& c = Memoire(nom, indice);
-    if (!PrendLeFocus(c.Conception().genre)) {
+    if (!PrendLeFocus(c.Conception())) {
         throw Erreur(ErrArgument);
     }
     focus_ = static_cast<std::size_t>(&c - controles_.data());

@@ -92,6 +92,8 @@ public:
     void FermerParLaBarreDeTitre();
     // A key that no control took, as the form's keyboard handling would see it.
     void Appuyer(Touche touche);
+    // Tab: the focus to the next tab stop that is shown and enabled, round to the first.
+    void Tabuler();
     // The control that has the focus, the first in tab order when the form is built.
     const ConceptionControle* Focus() const;
     void DonnerFocus(std::string_view nom, int indice = -1);

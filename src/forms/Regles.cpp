@@ -137,8 +137,13 @@ std::vector<std::size_t> OrdreCreation(TableControles table) {
 
 std::size_t ControleDeLaTouche(TableControles table, Touche touche, std::size_t focus,
                                const std::function<bool(std::size_t)>& disponible) {
-    if (touche == Touche::Entree && focus < table.size() && table[focus].genre == Genre::Bouton) {
+    const bool pressable =
+        focus < table.size() && (table[focus].genre == Genre::Bouton || EstLien(table[focus]));
+    if (touche != Touche::Echap && pressable) {
         return focus;
+    }
+    if (touche == Touche::Espace) {
+        return Aucun;
     }
     for (std::size_t i = 0; i < table.size(); ++i) {
         const bool role = touche == Touche::Entree ? table[i].defaut : table[i].annulation;

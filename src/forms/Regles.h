@@ -21,15 +21,21 @@ inline constexpr std::size_t Aucun = static_cast<std::size_t>(-1);
 
 inline constexpr std::size_t NombreGenres = static_cast<std::size_t>(Genre::BarreProgression) + 1;
 
-// The kinds the keyboard reaches.
-constexpr bool PrendLeFocus(Genre genre) {
+// A label that opens something: a click, or Enter or Space once the keyboard is on it.
+constexpr bool EstLien(const ConceptionControle& c) {
+    return c.genre == Genre::Label && c.lien;
+}
+// The controls the keyboard reaches: those of the kinds that take input, and links. Other
+// labels never do.
+constexpr bool PrendLeFocus(const ConceptionControle& c) {
+    const Genre genre = c.genre;
     return genre == Genre::ZoneTexte || genre == Genre::Bouton || genre == Genre::CaseACocher ||
            genre == Genre::BoutonOption || genre == Genre::ListeVue ||
-           genre == Genre::ListeLecteurs || genre == Genre::ListeDossiers;
+           genre == Genre::ListeLecteurs || genre == Genre::ListeDossiers || EstLien(c);
 }
-// A control Tab stops at: one of those kinds, with a tab index.
+// A control Tab stops at: one of those, with a tab index.
 constexpr bool DansLaTabulation(const ConceptionControle& c) {
-    return PrendLeFocus(c.genre) && c.tabulation != SansTabulation;
+    return PrendLeFocus(c) && c.tabulation != SansTabulation;
 }
 // Frames and picture boxes hold other controls.
 constexpr bool EstConteneur(Genre genre) {
@@ -124,10 +130,10 @@ using MesureBesoin = std::function<Besoin(std::size_t position, const Rectangle&
 // stay relative to the container, as in the table.
 std::vector<Rectangle> Agencer(const ConceptionFenetre& fenetre, const MesureBesoin& besoin);
 
-enum class Touche { Entree, Echap };
-// The control a key that no control took presses: Enter the focused button, else the default
-// one; Esc the cancel one. Only one that `disponible` says can be pressed (shown, enabled);
-// Aucun when there is none.
+enum class Touche { Entree, Echap, Espace };
+// The control a key that no control took presses: Enter and Space the focused button or link,
+// Enter else the default button; Esc the cancel one. Only a default or cancel button that
+// `disponible` says can be pressed (shown, enabled); Aucun when there is none.
 std::size_t ControleDeLaTouche(TableControles table, Touche touche, std::size_t focus,
                                const std::function<bool(std::size_t)>& disponible);
 

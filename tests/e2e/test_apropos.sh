@@ -46,4 +46,18 @@ cliquer_dans "$w" 330 274
 attendre_apropos_ferme
 attendre_fenetre
 kill -0 "$LANCE" || echec "the program ended after a click on OK"
+arreter
+
+# Tab reaches the site's link after the three buttons, and Enter opens it as a click does,
+# through the desktop's opener (here one that notes what it was given); OK stays unpressed.
+mkdir "$TRAVAIL/bin"
+printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s"\n' "$TRAVAIL/ouverts" >"$TRAVAIL/bin/xdg-open"
+chmod +x "$TRAVAIL/bin/xdg-open"
+export PATH="$TRAVAIL/bin:$PATH" MONVALOR_SITE="https://site.test/e2e"
+lancer
+attendre_apropos
+touches_apropos Tab Tab Tab Return
+attendre 20 "the site was not opened" test -s "$TRAVAIL/ouverts"
+attendu "$(cat "$TRAVAIL/ouverts")" "$MONVALOR_SITE" "what Enter opened"
+attendu "$(fenetres_apropos | wc -l)" "1" "About windows after Enter on the link"
 echo "1 passed, 0 failed"

@@ -480,19 +480,36 @@ void VueQt::Touche(QKeyEvent& evenement) {
     evenement.ignore();
     const bool sansModificateur = (evenement.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
     const bool entree = evenement.key() == Qt::Key_Return || evenement.key() == Qt::Key_Enter;
-    if (!sansModificateur || !(entree || evenement.key() == Qt::Key_Escape)) {
+    // A space held down opens a link once.
+    const bool espace = evenement.key() == Qt::Key_Space && !evenement.isAutoRepeat();
+    if (!sansModificateur || !(entree || espace || evenement.key() == Qt::Key_Escape)) {
         return;
     }
-    // Keys that no control took: Enter presses the default button, Esc the cancel button.
+    std::size_t focus = Aucun;
+    for (std::size_t j = 0; j < controles_.size(); ++j) {
+        if (controles_[j]->Widget() != nullptr && controles_[j]->Widget() == form_->focusWidget()) {
+            focus = j;
+        }
+    }
+    // Keys that no control took: Enter and Space open the focused link, Enter presses the
+    // default button, Esc the cancel button.
+    using enum monvalor::Touche;
     const std::size_t i = ControleDeLaTouche(
-        conception_.controles, entree ? monvalor::Touche::Entree : monvalor::Touche::Echap, Aucun,
-        [this](std::size_t j) {
+        conception_.controles,
+        entree   ? Entree
+        : espace ? Espace
+                 : Echap,
+        focus, [this](std::size_t j) {
             auto* bouton = qobject_cast<QAbstractButton*>(controles_[j]->Widget());
             return bouton != nullptr && bouton->isVisibleTo(form_) && bouton->isEnabled();
         });
     if (i != Aucun) {
         evenement.accept();
-        static_cast<QAbstractButton*>(controles_[i]->Widget())->click();
+        if (auto* bouton = qobject_cast<QAbstractButton*>(controles_[i]->Widget())) {
+            bouton->click();
+        } else {
+            Clic(*controles_[i]->Widget());
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 #include "toolkit/qt/ListesQt.h"
 #include "toolkit/qt/TexteQt.h"
 
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QCheckBox>
 #include <QFrame>
@@ -17,6 +18,7 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QStylePainter>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -32,13 +34,92 @@ auto Vers(FormQt& form, const ConceptionControle& c, Evenement evenement) {
     return [f = &form, &c, evenement] { f->Transmettre(c.nom, c.indice, evenement); };
 }
 
+// A link of the designs: a label that Tab reaches (Enter or Space then opens it, through the
+// form's keys), that shows when it has the focus, and that screen readers call a link.
+class LienQt final : public QLabel {
+public:
+    LienQt(QWidget& parent, FormQt& form, const ConceptionControle& c)
+        : QLabel(&parent), form_(form), c_(c) {}
+    // What a click does.
+    void Ouvrir() { form_.Transmettre(c_.nom, c_.indice, Evenement::Click); }
+
+protected:
+    void paintEvent(QPaintEvent* evenement) override {
+        QLabel::paintEvent(evenement);
+        if (!hasFocus()) {
+            return;
+        }
+        QStylePainter peintre(this);
+        QStyleOptionFocusRect cadre;
+        cadre.initFrom(this);
+        // Around the caption, as the system's links show it; only the keyboard brings the
+        // focus here, so the style always shows it.
+        cadre.rect = style()
+                         ->itemTextRect(fontMetrics(), contentsRect(),
+                                        static_cast<int>(alignment()), isEnabled(), text())
+                         .adjusted(-1, 0, 1, 0)
+                         .intersected(rect());
+        cadre.state |= QStyle::State_KeyboardFocusChange;
+        cadre.backgroundColor = palette().color(backgroundRole());
+        peintre.drawPrimitive(QStyle::PE_FrameFocusRect, cadre);
+    }
+
+private:
+    FormQt& form_;
+    const ConceptionControle& c_;
+};
+
+// What screen readers hear of a link: its caption, as a link they can open.
+class AccessibleLien final : public QAccessibleWidget {
+public:
+    explicit AccessibleLien(LienQt& lien) : QAccessibleWidget(&lien, QAccessible::Link) {}
+    QString text(QAccessible::Text quoi) const override {
+        QString t = QAccessibleWidget::text(quoi);
+        return quoi == QAccessible::Name && t.isEmpty() ? static_cast<QLabel*>(widget())->text()
+                                                        : t;
+    }
+    QAccessible::State state() const override {
+        QAccessible::State etat = QAccessibleWidget::state();
+        etat.linked = true;
+        return etat;
+    }
+    QStringList actionNames() const override {
+        return QStringList(pressAction()) + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& action) override {
+        if (action == pressAction()) {
+            static_cast<LienQt*>(widget())->Ouvrir();
+        } else {
+            QAccessibleWidget::doAction(action);
+        }
+    }
+};
+
+QAccessibleInterface* AccessibleDe(const QString&, QObject* objet) {
+    auto* lien = dynamic_cast<LienQt*>(objet);
+    return lien != nullptr ? new AccessibleLien(*lien) : nullptr;
+}
+
 QObject* CreerLabel(const ConceptionControle& c, QWidget& parent, FormQt& form) {
-    auto* label = new QLabel(&parent);
+    QLabel* label = nullptr;
+    if (EstLien(c)) {
+        // Before the first link is made, so that no reader met it without.
+        static const bool fabriqueInstallee = (QAccessible::installFactory(AccessibleDe), true);
+        static_cast<void>(fabriqueInstallee);
+        label = new LienQt(parent, form, c);
+    } else {
+        label = new QLabel(&parent);
+    }
     // Captions come from the language files: shown as written, never as markup, and a label
     // opens nothing by itself (the links of the About window are clicks the window handles).
     label->setTextFormat(Qt::PlainText);
     label->setOpenExternalLinks(false);
     label->setTextInteractionFlags(Qt::NoTextInteraction);
+    if (EstLien(c)) {
+        // Tab only (the flags above take the focus away): a click opens the link, and leaves
+        // the focus where it was.
+        label->setFocusPolicy(Qt::TabFocus);
+    }
     label->setText(VersQString(c.legende));
     // A picture is centred in its box; a caption that wraps, or a link, starts at the top; a
     // plain one-line caption sits in the middle of its row.

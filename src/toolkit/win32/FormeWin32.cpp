@@ -616,7 +616,8 @@ LRESULT VueWin32::Couleur(HDC dc, HWND fenetre) {
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
 }
 
-// Enter presses the button that has the focus, else the default one.
+// Enter presses the button or opens the link that has the focus, else presses the default
+// button.
 LRESULT VueWin32::BoutonParDefaut() const {
     ControleWin32* focus = ParFenetre(GetFocus());
     const std::size_t i =

@@ -3,6 +3,7 @@
 #include "forms/Regles.h"
 #include "support/Ansi.h"
 #include "toolkit/win32/ControleWin32.h"
+#include "toolkit/win32/LienWin32.h"
 
 #include <commctrl.h>
 
@@ -19,6 +20,10 @@ constexpr UINT kBoutonsParBarre = 64;
 DWORD VarianteLabel(const ConceptionControle& c, bool nommeUneBoite) {
     // The mnemonic is the box's that follows it.
     DWORD style = nommeUneBoite ? 0 : SS_NOPREFIX;
+    // A link is a tab stop, if the design gives it a tab index.
+    if (EstLien(c)) {
+        style |= WS_TABSTOP;
+    }
     if (!c.retourLigne && !c.lien) {
         // A plain one-line caption sits in the middle of its row.
         style |= SS_LEFTNOWORDWRAP | SS_CENTERIMAGE;
@@ -26,6 +31,12 @@ DWORD VarianteLabel(const ConceptionControle& c, bool nommeUneBoite) {
         style |= SS_LEFTNOWORDWRAP;
     }
     return style;
+}
+
+void PreparerLabel(ControleWin32& c, std::size_t, int) {
+    if (EstLien(c.Conception())) {
+        PreparerLien(c);
+    }
 }
 
 // A box of lines keeps Enter and scrolls down; a one-line box scrolls along.
@@ -107,8 +118,8 @@ using enum Genre;
 constexpr DWORD kArret = WS_TABSTOP;
 constexpr std::array<GenreWin32, NombreGenres> kGenres = {{
     // Labels are clickable and tipped.
-    {Label, L"STATIC", SS_NOTIFY, 0, true, STN_CLICKED, kJamais, 0, false, VarianteLabel, nullptr,
-     nullptr},
+    {Label, L"STATIC", SS_NOTIFY, 0, true, STN_CLICKED, kJamais, 0, false, VarianteLabel,
+     PreparerLabel, nullptr},
     {ZoneTexte, L"EDIT", kArret, WS_EX_CLIENTEDGE, true, kJamais, EN_CHANGE, 0, false,
      VarianteBoite, PreparerBoite, nullptr},
     {Bouton, L"BUTTON", kArret, 0, true, BN_CLICKED, kJamais, 0, false, VarianteBouton, nullptr,

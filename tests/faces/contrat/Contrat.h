@@ -9,6 +9,7 @@
 //   static void VerifierNatif(Vue&, const ConceptionFenetre&, const ConceptionControle&);
 //   static std::vector<std::string> OrdreTabulation(Vue&, const ConceptionFenetre&);
 //   static std::string Focus(Vue&);                                  // once shown
+//   static std::string Tabuler(Vue&);                  // Tab pressed: where the focus goes
 //   static double PositionBarre(Vue&, std::string_view);             // 0 to 1
 //   static void Cliquer(Vue&, std::string_view);
 //   static void Taper(Vue&, std::string_view, char);                // a digit
@@ -61,7 +62,7 @@ inline const std::pair<const ConceptionFenetre*, std::vector<std::string_view>> 
     {&ConceptionConvertisseur,
      {"txtMontant", "txtEuros", "txtFrancs", "txtTaux", "txtTVA", "txtMontantHT", "txtMontantTTC",
       u8"txtRéduction"_ansi, "txtMontantLibre"}},
-    {&ConceptionAbout, {"cmdOK", "cmdSysInfo", "cmdVersion"}},
+    {&ConceptionAbout, {"cmdOK", "cmdSysInfo", "cmdVersion", "lblSite", "lblEmail"}},
     {&ConceptionSock, {"txtUrl", "cmdDownload", "chkEnTetes", "cmdPause", "cmdStop", "txtHead"}},
     {&ConceptionRepertoire,
      {"OKButton", "CancelButton", "dirHisto", "drvHisto", u8"txtRépertoire"_ansi,
@@ -235,10 +236,34 @@ TYPED_TEST_P(ContratFace, RoutesEachControlsEventsToItsWindow) {
     EXPECT_EQ(conv->Controle("txtEuros").Texte(), "7");
 }
 
+TYPED_TEST_P(ContratFace, TabReachesTheLinksWhichEnterOrSpaceOpenOnceAsAClickDoes) {
+    using A = TypeParam;
+    frmAbout& a = frmAbout::Defaut();
+    a.Site("https://monvalor.example");
+    a.Email("x@y.test");
+    auto& vue = dynamic_cast<typename A::Vue&>(a.Vue());
+    std::vector<std::string> focus{A::Focus(vue)};
+    for (int i = 0; i < 5; ++i) {
+        focus.push_back(A::Tabuler(vue));
+    }
+    EXPECT_EQ(focus, (std::vector<std::string>{"cmdOK", "cmdSysInfo", "cmdVersion", "lblSite",
+                                               "lblEmail", "cmdOK"}));
+    for (const Touche touche : {Touche::Entree, Touche::Espace}) {
+        for (const std::string_view lien : {"lblSite", "lblEmail"}) {
+            A::Appuyer(vue, lien, touche);
+            ASSERT_TRUE(a.EstChargee()) << "OK pressed too, from " << lien;
+        }
+    }
+    // Each press opened its link once.
+    EXPECT_EQ(this->systeme->ouverts,
+              (std::vector<std::string>{a.Site(), a.LienEmail(), a.Site(), a.LienEmail()}));
+}
+
 REGISTER_TYPED_TEST_SUITE_P(ContratFace, BuildsEveryTableAsDesigned,
                             EachKindHasItsPropertiesAndRefusesTheOthers,
                             AProgressBarShowsItsValueAgainstItsMaximum,
                             TextsKeepTheirAccentsAndBoxesOfLinesTheirWindowsLineEnds,
-                            RoutesEachControlsEventsToItsWindow);
+                            RoutesEachControlsEventsToItsWindow,
+                            TabReachesTheLinksWhichEnterOrSpaceOpenOnceAsAClickDoes);
 
 } // namespace monvalor::test::contrat

@@ -42,6 +42,10 @@ struct AdaptateurMemoire {
         vue.Montrer();
         return vue.Focus() ? std::string(vue.Focus()->nom) : "";
     }
+    static std::string Tabuler(Vue& vue) {
+        vue.Tabuler();
+        return std::string(vue.Focus()->nom);
+    }
     static double PositionBarre(Vue& vue, std::string_view nom) {
         return vue.Controle(nom).Valeur() / vue.Controle(nom).Max();
     }
@@ -77,6 +81,9 @@ TEST(OrdreCreation, FollowsTheTabOrderWithEachLabelBeforeItsBox) {
          {"Label1", "txtMontant", "Label2", "txtEuros", "Label3", "txtFrancs", "Label8", "txtTaux",
           "Label4", "txtTVA", "Label5", "txtMontantHT", "Label6", "txtMontantTTC", "Label9",
           u8"txtRéduction"_ansi, "Label7", "txtMontantLibre", "Timer"}},
+        {&ConceptionAbout,
+         {"cmdOK", "cmdSysInfo", "cmdVersion", "lblSite", "lblEmail", u8"Icône"_ansi, "lblTitle",
+          "lblVersion", "lblDescription", "lblDisclaimer", "Line1", "Line1"}},
     };
     for (const auto& [t, attendus] : kCas) {
         std::vector<std::string_view> noms;
@@ -84,6 +91,49 @@ TEST(OrdreCreation, FollowsTheTabOrderWithEachLabelBeforeItsBox) {
             noms.push_back(t->controles[i].nom);
         }
         EXPECT_EQ(noms, attendus) << t->nom;
+    }
+}
+
+// The keyboard reaches the kinds that take input and the links, no other label; Enter and
+// Space press the focused button or link, and Enter else the default button.
+TEST(Regles, LinksAreTheOnlyLabelsTheKeyboardReachesAndPresses) {
+    constexpr ConceptionControle kLien{.genre = Genre::Label, .tabulation = 5, .lien = true};
+    const std::tuple<ConceptionControle, bool, bool> kFocus[] = {
+        {kLien, true, true},
+        {{.genre = Genre::Label, .lien = true}, true, false},
+        {{.genre = Genre::Label, .tabulation = 5}, false, false},
+        {{.genre = Genre::Image, .tabulation = 5, .lien = true}, false, false},
+        {{.genre = Genre::Bouton, .tabulation = 5}, true, true},
+    };
+    for (const auto& [c, focus, tabulation] : kFocus) {
+        EXPECT_EQ(std::tuple(PrendLeFocus(c), DansLaTabulation(c)), std::tuple(focus, tabulation))
+            << static_cast<int>(c.genre) << " " << c.lien;
+    }
+    const auto table = ConceptionAbout.controles;
+    const auto position = [&](std::string_view nom) {
+        for (std::size_t i = 0; i < table.size(); ++i) {
+            if (table[i].nom == nom) {
+                return i;
+            }
+        }
+        return Aucun;
+    };
+    using enum Touche;
+    const std::tuple<Touche, std::string_view, std::string_view> kTouches[] = {
+        {Entree, "lblSite", "lblSite"},
+        {Espace, "lblEmail", "lblEmail"},
+        {Espace, "cmdSysInfo", "cmdSysInfo"},
+        {Entree, "lblTitle", "cmdOK"},
+        {Entree, "", "cmdOK"},
+        {Echap, "lblSite", "cmdOK"},
+        {Espace, "lblTitle", ""},
+        {Espace, "", ""},
+    };
+    for (const auto& [touche, focus, presse] : kTouches) {
+        EXPECT_EQ(
+            ControleDeLaTouche(table, touche, position(focus), [](std::size_t) { return true; }),
+            position(presse))
+            << static_cast<int>(touche) << " on " << focus;
     }
 }
 

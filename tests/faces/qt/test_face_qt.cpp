@@ -5,6 +5,7 @@
 
 #include "Agencement.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -212,9 +213,16 @@ struct AdaptateurQt {
     static void Taper(Vue& vue, std::string_view nom, char c) {
         Frapper(*vue.Widget(nom), Qt::Key_0 + (c - '0'), QString(QChar(c)));
     }
+    static std::string Tabuler(Vue& vue) {
+        Frapper(*vue.Form().focusWidget(), Qt::Key_Tab);
+        return DepuisQString(vue.Form().focusWidget()->objectName());
+    }
     static void Appuyer(Vue& vue, std::string_view focus, monvalor::Touche touche) {
-        Frapper(*vue.Widget(focus),
-                touche == monvalor::Touche::Entree ? Qt::Key_Return : Qt::Key_Escape);
+        using enum monvalor::Touche;
+        vue.Widget(focus)->setFocus(Qt::TabFocusReason);
+        Frapper(*vue.Widget(focus), touche == Entree   ? Qt::Key_Return
+                                    : touche == Espace ? Qt::Key_Space
+                                                       : Qt::Key_Escape);
     }
     static void Fermer(Vue& vue) { vue.Form().close(); }
     static void AttendreTic(Vue& vue, std::string_view nom) {
@@ -277,6 +285,29 @@ TEST_F(FaceQt, PicturesShowTheirIconAtTheDesignsSizeAndLinksTakeOnlyALeftClick) 
                    BulleMontree(vue.Widget("optB")->toolTip()), entete->text(0), entete->text(1)}),
               QStringList({VersQString(balises), VersQString(balises), "Nom", "k1"}));
     EXPECT_EQ(vue.Controle("optB").InfoBulle(), balises);
+}
+
+TEST_F(FaceQt, AFocusedLinkShowsItAndScreenReadersHearALinkTheyCanOpen) {
+    Recepteur r;
+    VueQt about(ConceptionAbout, r);
+    about.Montrer();
+    QApplication::processEvents();
+    QWidget& site = *about.Widget("lblSite");
+    const QImage sansFocus = site.grab().toImage();
+    site.setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    ASSERT_TRUE(site.hasFocus());
+    EXPECT_NE(site.grab().toImage(), sansFocus);
+    QAccessibleInterface* lien = QAccessible::queryAccessibleInterface(&site);
+    ASSERT_NE(lien, nullptr);
+    EXPECT_EQ(std::tuple(lien->role(), lien->text(QAccessible::Name), lien->state().linked,
+                         lien->state().focused),
+              std::tuple(QAccessible::Link, static_cast<QLabel&>(site).text(), true, true));
+    lien->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(r.recus, (decltype(r.recus){{"lblSite", Evenement::Click}}));
+    // The other labels stay text.
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(about.Widget("lblTitle"))->role(),
+              QAccessible::StaticText);
 }
 
 TEST_F(FaceQt, TheAboutWindowClosesWithItsKeysAndShowsModallyOverItsOwner) {

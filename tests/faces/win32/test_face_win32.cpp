@@ -5,6 +5,7 @@
 #include "support/Ansi.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <cmath>
 #include <functional>
@@ -196,10 +197,16 @@ struct AdaptateurWin32 {
     static void Taper(Vue& vue, std::string_view nom, char c) {
         SendMessageW(vue.Fenetre(nom), WM_CHAR, static_cast<WPARAM>(c), 0);
     }
+    static std::string Tabuler(Vue& vue) {
+        Frapper(GetFocus(), VK_TAB);
+        return vue.NomDe(GetFocus());
+    }
     static void Appuyer(Vue& vue, std::string_view focus, Touche touche) {
         vue.Montrer();
         SetFocus(vue.Fenetre(focus));
-        Frapper(GetFocus(), touche == Touche::Entree ? VK_RETURN : VK_ESCAPE);
+        Frapper(GetFocus(), touche == Touche::Entree   ? VK_RETURN
+                            : touche == Touche::Espace ? VK_SPACE
+                                                       : VK_ESCAPE);
     }
     static void Fermer(Vue& vue) {
         SendMessageW(vue.Form(), WM_CLOSE, 0, 0);
@@ -384,6 +391,70 @@ TEST_F(FaceWin32, TheSystemShowsTheTipsAndHeadersTheWindowGivesAndAlsoMnemonics)
     ASSERT_NE(bulles, nullptr);
     SendMessageW(bulles, TTM_GETTEXTW, 64, reinterpret_cast<LPARAM>(&outil));
     EXPECT_EQ(std::wstring(bulle), L"Pr\u00e9nom");
+}
+
+TEST_F(FaceWin32, AFocusedLinkShowsItAndScreenReadersHearALinkTheyCanOpen) {
+    Recepteur r;
+    VueWin32 about(ConceptionAbout, r);
+    about.Montrer();
+    HWND site = about.Fenetre("lblSite");
+    // The link as it draws itself, pixel by pixel.
+    const auto dessin = [site] {
+        RECT client{};
+        GetClientRect(site, &client);
+        BITMAPINFO info{};
+        info.bmiHeader = {
+            sizeof info.bmiHeader, client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        HDC dc = CreateCompatibleDC(nullptr);
+        HBITMAP image = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ avant = SelectObject(dc, image);
+        SendMessageW(site, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        GdiFlush();
+        const auto* debut = static_cast<const std::uint32_t*>(bits);
+        std::vector<std::uint32_t> pixels(debut, debut + client.right * client.bottom);
+        SelectObject(dc, avant);
+        DeleteObject(image);
+        DeleteDC(dc);
+        return pixels;
+    };
+    const auto sansFocus = dessin();
+    SetFocus(site);
+    ASSERT_EQ(GetFocus(), site);
+    EXPECT_NE(dessin(), sansFocus);
+    const auto lecteur = [](HWND h) {
+        IAccessible* objet = nullptr;
+        EXPECT_EQ(AccessibleObjectFromWindow(h, static_cast<DWORD>(OBJID_CLIENT),
+                                             __uuidof(IAccessible),
+                                             reinterpret_cast<void**>(&objet)),
+                  S_OK);
+        return objet;
+    };
+    IAccessible* lien = lecteur(site);
+    ASSERT_NE(lien, nullptr);
+    VARIANT soi{};
+    soi.vt = VT_I4;
+    soi.lVal = CHILDID_SELF;
+    VARIANT role{}, etat{};
+    BSTR nom = nullptr;
+    lien->get_accRole(soi, &role);
+    lien->get_accState(soi, &etat);
+    lien->get_accName(soi, &nom);
+    EXPECT_EQ(
+        std::tuple(role.lVal, etat.lVal & (STATE_SYSTEM_LINKED | STATE_SYSTEM_FOCUSED),
+                   std::wstring(nom != nullptr ? nom : L"")),
+        std::tuple(ROLE_SYSTEM_LINK, STATE_SYSTEM_LINKED | STATE_SYSTEM_FOCUSED, Texte(site)));
+    SysFreeString(nom);
+    lien->accDoDefaultAction(soi);
+    lien->Release();
+    Pomper(20);
+    EXPECT_EQ(r.recus, (decltype(r.recus){{"lblSite", Evenement::Click}}));
+    // The other labels are no links (text on Windows, a plain client under Wine).
+    IAccessible* titre = lecteur(about.Fenetre("lblTitle"));
+    ASSERT_NE(titre, nullptr);
+    titre->get_accRole(soi, &role);
+    titre->Release();
+    EXPECT_EQ(std::tuple(role.vt, role.lVal == ROLE_SYSTEM_LINK), std::tuple(VT_I4, false));
 }
 
 TEST_F(FaceWin32, AModalFormHoldsItsCallerUntilHiddenOrUnloadedWhileTimersTick) {
