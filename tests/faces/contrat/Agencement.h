@@ -45,4 +45,16 @@ void VerifierAgencement(typename A::Vue& vue, const ConceptionFenetre& t, int bo
     }
 }
 
+// A caption the program or a language file changes takes the room it needs then.
+template <class A>
+void VerifierLegendeChangee(typename A::Vue& vue, const ConceptionControle& label) {
+    IControle& l = vue.Controle(label.nom, label.indice);
+    l.DefinirTexte("P");
+    const Place court = A::Placer(vue, label);
+    l.DefinirTexte("Presse Papier Presse Papier");
+    const Place longue = A::Placer(vue, label);
+    EXPECT_GT(longue.droite - longue.gauche, court.droite - court.gauche);
+    l.DefinirTexte(std::string(label.legende));
+}
+
 } // namespace monvalor::test::contrat

@@ -256,6 +256,9 @@ TEST_F(FaceQt, EveryWindowShowsEachCaptionWholeWithoutOverlap) {
         Recepteur r;
         const auto vue = AdaptateurQt::Creer(*t, r);
         VerifierAgencement<AdaptateurQt>(*vue, *t, 1);
+        if (t == &ConceptionConvertisseur) {
+            VerifierLegendeChangee<AdaptateurQt>(*vue, t->controles[0]);
+        }
     }
 }
 

@@ -502,6 +502,9 @@ TEST_F(FaceWin32, EveryWindowShowsEachCaptionWholeWithoutOverlapAtEveryResolutio
             SendMessageW(vue.Form(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                          reinterpret_cast<LPARAM>(&propose));
             VerifierAgencement<AdaptateurWin32>(vue, *t, Pixels(15, dpi));
+            if (t == &ConceptionConvertisseur) {
+                VerifierLegendeChangee<AdaptateurWin32>(vue, t->controles[0]);
+            }
             // Each text in its design size: no bitmap face left at a size it does not have.
             for (const ConceptionControle& c : t->controles) {
                 HWND h = vue.Fenetre(c.nom, c.indice);
