@@ -8,8 +8,18 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-# Tests and tools run under Wine on the build machine.
-find_program(MONVALOR_WINE wine)
-if(MONVALOR_WINE)
-    set(CMAKE_CROSSCOMPILING_EMULATOR ${MONVALOR_WINE})
+# Tests and tools run under Wine on the build machine, with the loader of the target's width:
+# "wine64" (Debian keeps it beside Wine's libraries, out of PATH) or "wine", which is the
+# 32-bit one once 32-bit Wine is installed. A prefix of each width: WINEARCH for the tests.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL x86_64)
+    find_program(MONVALOR_WINE64 NAMES wine64 wine PATHS /usr/lib/wine)
+    set(MONVALOR_CHARGEUR_WINE ${MONVALOR_WINE64})
+    set(MONVALOR_ARCH_WINE win64)
+else()
+    find_program(MONVALOR_WINE32 NAMES wine)
+    set(MONVALOR_CHARGEUR_WINE ${MONVALOR_WINE32})
+    set(MONVALOR_ARCH_WINE win32)
+endif()
+if(MONVALOR_CHARGEUR_WINE)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${MONVALOR_CHARGEUR_WINE})
 endif()

@@ -5,6 +5,7 @@
 #include "services/InstanceUnique.h"
 #include "services/Services.h"
 #include "services/ServicesSysteme.h"
+#include "toolkit/win32/FonctionsRecentes.h"
 #include "toolkit/win32/FormeWin32.h"
 #include "toolkit/win32/ServicesWin32.h"
 
@@ -90,7 +91,7 @@ int Demarrer(int, char**) {
 
     // The monitor's own pixels, each window at its own: the manifest says so too, for the
     // systems that read it before the program runs.
-    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+    DeclarerDpiParEcran();
     Services& s = Plateforme();
     s.formulaires = std::make_shared<FabriqueWin32>();
     s.application = InfosApplicationWin32();

@@ -17,16 +17,22 @@ TAB=$'\t'
 
 nettoyer() {
     local p
+    # Children first: a session runner (dbus-run-session) that ends before them leaves them.
     for p in "${PIDS[@]}"; do
+        pkill -P "$p" 2>/dev/null || true
         kill "$p" 2>/dev/null || true
     done
     pkill -f "$TRAVAIL" 2>/dev/null || true
-    # The Windows program under Wine: every process of the prefix goes too, and a fresh server
-    # waits a while, so that the next Wine program does not meet one that is just going away.
+    # The Windows program under Wine: every process of the prefix goes, the server last. A run
+    # of many tests in one prefix (scripts/windows) asks for a fresh server to wait between
+    # them, so that the next Wine program does not meet one that is just going away; that run
+    # ends it.
     if [ -n "${MONVALOR_EXE:-}" ]; then
         wineserver -k 2>/dev/null || true
         wineserver -w 2>/dev/null || true
-        wineserver -p30 2>/dev/null || true
+        if [ -n "${MONVALOR_WINE_PERSISTANCE:-}" ]; then
+            wineserver -p"$MONVALOR_WINE_PERSISTANCE" 2>/dev/null || true
+        fi
     fi
     if [ -n "${XVFB_PID:-}" ]; then
         kill "$XVFB_PID" 2>/dev/null || true
@@ -57,6 +63,10 @@ demarrer_x() {
     Xvfb -displayfd 5 -screen 0 800x600x24 -nolisten tcp -noreset 5>"$TRAVAIL/affichage" \
         >/dev/null 2>&1 &
     XVFB_PID=$!
+    # Under Wine, a server that waits a while between the test's programs, ended with the test.
+    if [ -n "${MONVALOR_EXE:-}" ]; then
+        wineserver -p10 2>/dev/null || true
+    fi
     for _ in $(seq 1 100); do
         if [ -s "$TRAVAIL/affichage" ]; then
             export DISPLAY=":$(head -n 1 "$TRAVAIL/affichage")"

@@ -74,13 +74,14 @@ if [ -n "${MONVALOR_EXE:-}" ]; then
     # the updater of the next one is this build's updater configuration with that program in
     # place of this one.
     CONSTRUCTION="$(dirname "$MONVALOR_EXE")"
+    MONVALOR_WINE="${MONVALOR_WINE:-wine}"
     export WINEPREFIX="$TRAVAIL/wine"
     trap 'wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; MONVALOR_EXE=; nettoyer' EXIT
     demarrer_x
     wineboot -i >/dev/null 2>&1
     wineserver -w
-    ANCIENNE="$(wine "$MONVALOR_EXE" --version | tr -d '\r' | cut -d' ' -f2)"
-    NOUVELLE="$(wine "$SUIVANT" --version | tr -d '\r' | cut -d' ' -f2)"
+    ANCIENNE="$("$MONVALOR_WINE" "$MONVALOR_EXE" --version | tr -d '\r' | cut -d' ' -f2)"
+    NOUVELLE="$("$MONVALOR_WINE" "$SUIVANT" --version | tr -d '\r' | cut -d' ' -f2)"
     printf 'file(COPY_FILE "%s" "${CPACK_TEMPORARY_DIRECTORY}/programme/monvalor.exe")\n' \
         "$SUIVANT" >"$TRAVAIL/suivante.cmake"
     cpack -G NSIS --config "$CONSTRUCTION/CPackConfig.cmake" -B "$TRAVAIL/paquets" \
@@ -89,10 +90,10 @@ if [ -n "${MONVALOR_EXE:-}" ]; then
         -D CPACK_PACKAGE_VERSION="$NOUVELLE" -D CPACK_PRE_BUILD_SCRIPTS="$TRAVAIL/suivante.cmake" \
         >"$TRAVAIL/cpack" 2>&1 || echec "cpack: $(cat "$TRAVAIL/cpack")"
 
-    wine "$TRAVAIL/paquets/monvalor-$ANCIENNE-setup.exe" /S
+    "$MONVALOR_WINE" "$TRAVAIL/paquets/monvalor-$ANCIENNE-setup.exe" /S
     wineserver -w
     MONVALOR_EXE="$WINEPREFIX/drive_c/Program Files/Monvalor/monvalor.exe"
-    version_installee() { wine "$MONVALOR_EXE" --version | tr -d '\r'; }
+    version_installee() { "$MONVALOR_WINE" "$MONVALOR_EXE" --version | tr -d '\r'; }
     nouvelle_installee() { [ "$(version_installee)" = "Monvalor $NOUVELLE" ]; }
     attendu "$(version_installee)" "Monvalor $ANCIENNE" "version installed by the installer"
 

@@ -4,6 +4,7 @@
 #include "support/Ansi.h"
 #include "support/Erreur.h"
 #include "toolkit/win32/ControleWin32.h"
+#include "toolkit/win32/FonctionsRecentes.h"
 #include "toolkit/win32/GenresWin32.h"
 
 #include <commctrl.h>
@@ -92,7 +93,7 @@ bool TailleManquante(HFONT f, int hauteur) {
 }
 
 int DpiDe(HWND hwnd) {
-    const UINT dpi = hwnd != nullptr ? GetDpiForWindow(hwnd) : GetDpiForSystem();
+    const UINT dpi = DpiFenetre(hwnd);
     return dpi != 0 ? static_cast<int>(dpi) : USER_DEFAULT_SCREEN_DPI;
 }
 
@@ -175,9 +176,8 @@ VueWin32::VueWin32(const ConceptionFenetre& conception, IRecepteur& recepteur)
         for (int grand = 0; grand < 2; ++grand) {
             icones_[grand].Reinitialiser(static_cast<HICON>(LoadImageW(
                 GetModuleHandleW(nullptr), nom.c_str(), IMAGE_ICON,
-                GetSystemMetricsForDpi(grand ? SM_CXICON : SM_CXSMICON, static_cast<UINT>(dpi_)),
-                GetSystemMetricsForDpi(grand ? SM_CYICON : SM_CYSMICON, static_cast<UINT>(dpi_)),
-                0)));
+                MesureSysteme(grand ? SM_CXICON : SM_CXSMICON, static_cast<UINT>(dpi_)),
+                MesureSysteme(grand ? SM_CYICON : SM_CYSMICON, static_cast<UINT>(dpi_)), 0)));
             SendMessageW(hwnd_, WM_SETICON, grand ? ICON_BIG : ICON_SMALL,
                          reinterpret_cast<LPARAM>(icones_[grand].Get()));
         }

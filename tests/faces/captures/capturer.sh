@@ -36,7 +36,8 @@ if [ -d "$racine/build-windows" ]; then
     ninja -C "$racine/build-windows" captures_win32.exe >/dev/null
     # A prefix of its own per resolution, where Wine draws each window's frame itself, as
     # Windows does, rather than leave it to an X window manager that is not there.
-    preparer_wine "$racine/build-windows/wine-captures-$DPI"
+    preparer_wine "$racine/build-windows/wine-captures-$DPI" win64
+    trap 'arreter_wine "$racine/build-windows/wine-captures-$DPI"' EXIT
     "$WINE64" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$DPI" /f \
         >/dev/null 2>&1
     "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1

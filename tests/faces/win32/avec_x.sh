@@ -2,4 +2,4 @@
 # Runs a Windows test program under Wine on a private X server: avec_x.sh PROGRAM [ARGS...]
 source "$(dirname "$0")/../../e2e/lib.sh"
 demarrer_x
-WINEDEBUG=-all wine "$MONVALOR" "${@:2}"
+WINEDEBUG=-all "${MONVALOR_WINE:-wine}" "$MONVALOR" "${@:2}"

@@ -5,6 +5,7 @@
 #include "support/Fichiers.h"
 #include "support/TexteSource.h"
 #include "toolkit/win32/DialogueFichierWin32.h"
+#include "toolkit/win32/FonctionsRecentes.h"
 #include "toolkit/win32/PressePapierWin32.h"
 #include "toolkit/win32/ServicesWin32.h"
 
@@ -230,4 +231,16 @@ TEST_F(ServicesWin32Test, HorlogeMonotone) {
     const double ecoule = Plateforme().horloge() - avant;
     EXPECT_GE(ecoule, 0.04);
     EXPECT_LT(ecoule, 5.0);
+}
+
+// Wine has the DPI functions of Windows 10: what the program does without them gives the same.
+TEST(FonctionsRecentes, SansEllesLesMemesMesures) {
+    EXPECT_EQ(DpiSystemeAncien(), DpiSysteme());
+    EXPECT_EQ(DpiFenetre(GetDesktopWindow()), DpiSysteme());
+    for (const int mesure : {SM_CXICON, SM_CYICON, SM_CXSMICON, SM_CYSMICON, SM_CXVSCROLL}) {
+        for (const UINT dpi : {96u, 120u, 144u, 192u}) {
+            EXPECT_EQ(MesureSystemeAncienne(mesure, dpi), MesureSysteme(mesure, dpi))
+                << mesure << " at " << dpi;
+        }
+    }
 }
