@@ -86,8 +86,13 @@ public:
     }
     void DefinirTexte(const std::string& texte) override {
         Exiger(conception_, Propriete::Texte);
-        DescriptionQt(conception_.genre).definirTexte(Requis(), texte);
-        if (AUneLegende(conception_.genre)) {
+        const GenreQt& genre = DescriptionQt(conception_.genre);
+        // The download window sets its figures many times a second: the same caption again
+        // needs no new layout.
+        const bool legendeChangee =
+            AUneLegende(conception_.genre) && genre.texte(Requis()) != texte;
+        genre.definirTexte(Requis(), texte);
+        if (legendeChangee) {
             vue_.Agencer();
         }
     }
